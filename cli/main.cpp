@@ -1,0 +1,36 @@
+// masuvo-cli: the engine's command-line front door.
+#include <cstdio>
+#include <cstring>
+
+#include "cli/engine_commands.h"
+
+namespace {
+
+void PrintUsage() {
+    std::fputs(
+        "usage: masuvo-cli COMMAND < puzzles\n"
+        "  count   puzzle, solution count (-1/0/1/2), solution or -\n"
+        "  rate    puzzle, result, difficulty, rank, candidate-display score, counts, follows\n"
+        "  log     the solution log of each puzzle\n"
+        "  hint    puzzle, result, row,col,digit, texts of the needed steps, their techniques\n",
+        stderr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    static char buffer[1 << 16];
+    std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
+    if (argc < 2) {
+        PrintUsage();
+        return 2;
+    }
+    const char* command = argv[1];
+    if (std::strcmp(command, "count") == 0) return masuvo::cli::RunCount();
+    if (std::strcmp(command, "rate") == 0) return masuvo::cli::RunRate();
+    if (std::strcmp(command, "log") == 0) return masuvo::cli::RunLog();
+    if (std::strcmp(command, "hint") == 0) return masuvo::cli::RunHint();
+    std::fprintf(stderr, "masuvo-cli: unknown command '%s'\n", command);
+    PrintUsage();
+    return 2;
+}

@@ -1,0 +1,14 @@
+// Depth-first solution counting with the basic techniques between guesses.
+#pragma once
+
+#include "engine/board.h"
+
+namespace masuvo {
+
+// -1 for 16 or fewer givens (nothing searched), 0 no solution, 1 one (kept in
+// solutionOut), 2 two or more (the second found is kept). The board keeps the
+// digits that propagation placed before the first guess.
+int CountSolutions(KR_solver& board, KR_base* solutionOut);
+void SearchSolutions(KR_solver& board, int depth, int& count, KR_base* solutionOut);
+
+}  // namespace masuvo

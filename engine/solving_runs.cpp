@@ -1,0 +1,81 @@
+// The step-solving runs, the usage tally and the display form of a chain.
+#include <cstring>
+
+#include "engine/candidates.h"
+#include "engine/step_search.h"
+#include "engine/text_format.h"
+
+namespace masuvo {
+
+void AddUsage(const Usage& source, Usage& destination) {
+    for (int i = 0; i < kTechniqueCount; ++i) {
+        destination.count[i] += source.count[i];
+        destination.follow[i] += source.follow[i];
+    }
+}
+
+void CopyUsage(const Usage& source, Usage& destination) { destination = source; }
+
+void TallyUsage(const KR_solver& board, Usage& usage) {
+    usage = Usage();
+    int needed = 0;
+    for (const Step& step : board.steps)
+        if (step.needed != 0) ++needed;
+    int j = 0;
+    for (const Step& step : board.steps) {
+        if (step.needed == 0) continue;
+        ++j;
+        usage.count[step.technique] += 1;
+        usage.follow[step.technique] += needed - j;
+    }
+}
+
+namespace {
+
+template <typename Search>
+int SolveStepByStep(KR_solver& board, Usage& usageOut, Search search) {
+    Usage local;
+    usageOut = Usage();
+    board.logText.clear();
+    int k = 0;
+    int r = search(board);
+    while (r > 0) {
+        std::string text;
+        for (const Step& step : board.steps)
+            if (step.needed != 0) text += step.text;
+        ++k;
+        board.logText += Format("%2d: %s\r\n", k, text.c_str());
+        TallyUsage(board, local);
+        AddUsage(local, usageOut);
+        r = search(board);
+    }
+    if (r < 0) return -1;
+    PrepareBoard(board);
+    if (!CheckDuplicates(board) || !CheckCandidates(board)) return -1;
+    for (int b = 0; b < 9; ++b)
+        if (board.blockCount[b][0] != 0) return 0;
+    return 1;
+}
+
+}  // namespace
+
+int SolveByLogic(KR_solver& board, Usage& usageOut) {
+    return SolveStepByStep(board, usageOut, [](KR_solver& b) { return StepSearch(b, false); });
+}
+
+int SolveByLogicLimited(KR_solver& board, Usage& usageOut, int ceiling) {
+    return SolveStepByStep(board, usageOut, [ceiling](KR_solver& b) { return StepSearchLimited(b, ceiling); });
+}
+
+void BuildHintList(const KR_solver& board, std::vector<KR_hint>& list) {
+    list.clear();
+    for (const Step& step : board.steps)
+        if (step.needed != 0) list.push_back(step.hint);
+    for (size_t k = 0; k + 1 < list.size(); ++k)
+        for (int cell = 0; cell < 81; ++cell)
+            for (int d = 0; d < 10; ++d)
+                if (list[k].candMark[cell][d] == 4)
+                    for (size_t later = k + 1; later < list.size(); ++later) list[later].candFlags[cell][d] |= 2;
+}
+
+}  // namespace masuvo
