@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "cli/creation_commands.h"
 #include "cli/engine_commands.h"
 
 namespace {
@@ -12,7 +13,9 @@ void PrintUsage() {
         "  count   puzzle, solution count (-1/0/1/2), solution or -\n"
         "  rate    puzzle, result, difficulty, rank, candidate-display score, counts, follows\n"
         "  log     the solution log of each puzzle\n"
-        "  hint    puzzle, result, row,col,digit, texts of the needed steps, their techniques\n",
+        "  hint    puzzle, result, row,col,digit, texts of the needed steps, their techniques\n"
+        "  create --number N --rank R --symmetry S [--threads T]   puzzle, name, seconds\n"
+        "  unsolvable --number N --symmetry S [--threads T]        puzzle, name, seconds\n",
         stderr);
 }
 
@@ -30,6 +33,8 @@ int main(int argc, char** argv) {
     if (std::strcmp(command, "rate") == 0) return masuvo::cli::RunRate();
     if (std::strcmp(command, "log") == 0) return masuvo::cli::RunLog();
     if (std::strcmp(command, "hint") == 0) return masuvo::cli::RunHint();
+    if (std::strcmp(command, "create") == 0) return masuvo::cli::RunCreate(argc, argv);
+    if (std::strcmp(command, "unsolvable") == 0) return masuvo::cli::RunUnsolvable(argc, argv);
     std::fprintf(stderr, "masuvo-cli: unknown command '%s'\n", command);
     PrintUsage();
     return 2;

@@ -1,0 +1,149 @@
+#include "generator/creation.h"
+
+#include <omp.h>
+
+#include <chrono>
+#include <climits>
+#include <cstring>
+#include <mutex>
+
+#include "engine/brute_force.h"
+#include "engine/rating.h"
+#include "engine/text_format.h"
+#include "generator/kr_generator.h"
+
+namespace masuvo {
+
+namespace {
+
+bool Used(const Usage& usage, int technique) { return usage.count[technique] >= 1; }
+
+bool AnyUsed(const Usage& usage, std::initializer_list<int> techniques) {
+    for (int t : techniques)
+        if (Used(usage, t)) return true;
+    return false;
+}
+
+KR_base GridOf(const int board[9][9]) {
+    KR_base grid;
+    std::memcpy(grid.value, board, sizeof grid.value);
+    return grid;
+}
+
+// Seeds are sign-extended to 64 bits.
+uint64_t SeedValue(int32_t seed) { return static_cast<uint64_t>(static_cast<int64_t>(seed)); }
+
+bool Cancelled(const CreationRequest& request) {
+    return request.cancel && request.cancel->load(std::memory_order_relaxed);
+}
+
+// Runs attempt(i, result) for i = 0..9999 in parallel with ordered acceptance:
+// the lowest iteration whose attempt succeeds is kept.
+template <typename Attempt>
+CreationOutcome SearchInOrder(const CreationRequest& request, Attempt attempt) {
+    const auto start = std::chrono::steady_clock::now();
+    std::atomic<bool> found{false};
+    std::atomic<int> finished{0};
+    std::mutex progressLock;
+    CreationOutcome outcome;
+    const int threads = request.threads > 0 ? request.threads : omp_get_max_threads();
+
+#pragma omp parallel for ordered schedule(dynamic, 1) num_threads(threads)
+    for (int i = 0; i < kCreationIterations; ++i) {
+        KR_base candidate;
+        bool success = false;
+        if (!Cancelled(request) && !found.load(std::memory_order_relaxed)) success = attempt(i, candidate);
+#pragma omp ordered
+        {
+            if (success && !found.load(std::memory_order_relaxed)) {
+                outcome.puzzle = candidate;
+                outcome.iteration = i;
+                found.store(true);
+            }
+        }
+        const int done = finished.fetch_add(1) + 1;
+        if (request.progress) {
+            std::lock_guard<std::mutex> lock(progressLock);
+            request.progress(done);
+        }
+    }
+
+    outcome.seconds = static_cast<int>(
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start).count());
+    if (Cancelled(request))
+        outcome.status = CreationStatus::Cancelled;
+    else
+        outcome.status = found ? CreationStatus::Found : CreationStatus::Failed;
+    return outcome;
+}
+
+}  // namespace
+
+int32_t RatedSeed(int number, int symmetry, int rank, int iteration) {
+    const uint32_t sum = static_cast<uint32_t>(number) * 937u + static_cast<uint32_t>(symmetry) * 807371u +
+                         static_cast<uint32_t>(rank) * 540691u + static_cast<uint32_t>(iteration) * 99709u;
+    return static_cast<int32_t>(sum);
+}
+
+int32_t UnsolvableSeed(int number, int symmetry, int iteration) {
+    const uint32_t sum = static_cast<uint32_t>(iteration) * 100043u + static_cast<uint32_t>(symmetry) * 100019u +
+                         static_cast<uint32_t>(number);
+    return static_cast<int32_t>(sum);
+}
+
+bool MeetsRankCondition(int rank, const Usage& usage) {
+    switch (rank) {
+        case 1: return Used(usage, 3);
+        case 2: return AnyUsed(usage, {5, 6}) && !AnyUsed(usage, {7, 8, 10, 11});
+        case 3: return AnyUsed(usage, {7, 8, 10, 11}) && !AnyUsed(usage, {19, 20});
+        case 4: return AnyUsed(usage, {19, 20}) && !AnyUsed(usage, {21, 22, 23, 24, 25, 27, 28, 29});
+        case 5: return AnyUsed(usage, {23, 27}) && !AnyUsed(usage, {21, 22, 24, 25, 28, 29});
+        default: return true;
+    }
+}
+
+CreationOutcome CreateRated(const CreationRequest& request) {
+    const int rank = request.rank;
+    const int32_t lo = kRankLowerBound[rank];
+    const int32_t hi = rank + 1 < kRankCount ? kRankLowerBound[rank + 1] : INT_MAX;
+    return SearchInOrder(request, [&](int i, KR_base& puzzle) {
+        KR_generator generator;
+        generator.Reset();
+        generator.Seed(SeedValue(RatedSeed(request.number, request.symmetry, rank, i)));
+        generator.DigRated(rank, hi, request.symmetry);
+
+        KR_solver rater;
+        std::memcpy(rater.value, generator.saved, sizeof rater.value);
+        Usage usage;
+        SolveByLogic(rater, usage);
+        const int32_t score = DifficultyScore(usage);
+        if (score < lo || score >= hi || !MeetsRankCondition(rank, usage)) return false;
+
+        KR_solver counter;
+        std::memcpy(counter.value, generator.saved, sizeof counter.value);
+        if (CountSolutions(counter, nullptr) != 1) return false;
+        puzzle = GridOf(generator.saved);
+        return true;
+    });
+}
+
+CreationOutcome CreateUnsolvable(const CreationRequest& request) {
+    return SearchInOrder(request, [&](int i, KR_base& puzzle) {
+        KR_generator generator;
+        generator.Reset();
+        generator.Seed(SeedValue(UnsolvableSeed(request.number, request.symmetry, i)));
+        if (!generator.DigUnsolvable(request.symmetry)) return false;
+        puzzle = GridOf(generator.board);
+        return true;
+    });
+}
+
+std::string RatedPuzzleName(int rank, int symmetry, int number) {
+    return Format("自動作成(%s)[%s]_%d", RankNameOfIndex(rank), SymmetryName(symmetry), number);
+}
+
+std::string UnsolvablePuzzleName(int symmetry, int number) {
+    return Format("自動作成(解けない問題)[%s]_%d", SymmetryName(symmetry), number);
+}
+
+}  // namespace masuvo

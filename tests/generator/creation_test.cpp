@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "engine/brute_force.h"
+#include "engine/rating.h"
+#include "generator/creation.h"
+
+namespace masuvo {
+namespace {
+
+CreationOutcome Create(int number, int rank, int symmetry, int threads) {
+    CreationRequest request;
+    request.number = number;
+    request.rank = rank;
+    request.symmetry = symmetry;
+    request.threads = threads;
+    return CreateRated(request);
+}
+
+TEST(Creation, SeedsWrapAroundAs32BitValues) {
+    EXPECT_EQ(RatedSeed(1, 0, 0, 0), 937);
+    EXPECT_EQ(RatedSeed(2, 1, 3, 4), 2 * 937 + 807371 + 3 * 540691 + 4 * 99709);
+    // A sum beyond 2^31 wraps to a negative seed instead of overflowing.
+    const int64_t exact = 2000000LL * 937 + 2LL * 807371 + 9LL * 540691 + 9999LL * 99709;
+    ASSERT_GT(exact, INT32_MAX);
+    EXPECT_EQ(RatedSeed(2000000, 2, 9, 9999), static_cast<int32_t>(exact - (1LL << 32)));
+    EXPECT_LT(RatedSeed(2000000, 2, 9, 9999), 0);
+    EXPECT_EQ(UnsolvableSeed(5, 1, 2), 2 * 100043 + 100019 + 5);
+}
+
+TEST(Creation, SameRequestGivesSamePuzzleWithOneAndTwoThreads) {
+    for (int rank : {0, 1, 2, 3}) {
+        for (int symmetry : {0, 1, 2}) {
+            const CreationOutcome one = Create(1, rank, symmetry, 1);
+            const CreationOutcome two = Create(1, rank, symmetry, 2);
+            ASSERT_EQ(one.status, CreationStatus::Found) << rank << "/" << symmetry;
+            ASSERT_EQ(two.status, CreationStatus::Found);
+            EXPECT_EQ(GridText(one.puzzle), GridText(two.puzzle)) << rank << "/" << symmetry;
+            EXPECT_EQ(one.iteration, two.iteration);
+        }
+    }
+}
+
+TEST(Creation, CreatedPuzzlesFitTheirRank) {
+    for (int rank = 0; rank <= 5; ++rank) {
+        for (int number : {1, 2}) {
+            const CreationOutcome outcome = Create(number, rank, 0, 2);
+            ASSERT_EQ(outcome.status, CreationStatus::Found) << rank;
+            KR_solver counter;
+            std::memcpy(counter.value, outcome.puzzle.value, sizeof counter.value);
+            EXPECT_EQ(CountSolutions(counter, nullptr), 1);
+            KR_solver rater;
+            std::memcpy(rater.value, outcome.puzzle.value, sizeof rater.value);
+            Usage usage;
+            SolveByLogic(rater, usage);
+            const int32_t score = DifficultyScore(usage);
+            EXPECT_GE(score, kRankLowerBound[rank]);
+            if (rank < 9) EXPECT_LT(score, kRankLowerBound[rank + 1]);
+            EXPECT_TRUE(MeetsRankCondition(rank, usage)) << rank;
+            for (int r = 0; r < 9; ++r)
+                for (int c = 0; c < 9; ++c)
+                    EXPECT_EQ(outcome.puzzle.value[r][c] == 0, outcome.puzzle.value[8 - r][8 - c] == 0);
+        }
+    }
+}
+
+TEST(Creation, RankConditions) {
+    Usage usage;
+    EXPECT_TRUE(MeetsRankCondition(0, usage));
+    EXPECT_FALSE(MeetsRankCondition(1, usage));
+    usage.count[3] = 1;
+    EXPECT_TRUE(MeetsRankCondition(1, usage));
+    usage.count[5] = 1;
+    EXPECT_TRUE(MeetsRankCondition(2, usage));
+    usage.count[11] = 1;
+    EXPECT_FALSE(MeetsRankCondition(2, usage));
+    EXPECT_TRUE(MeetsRankCondition(3, usage));
+    usage.count[20] = 1;
+    EXPECT_FALSE(MeetsRankCondition(3, usage));
+    EXPECT_TRUE(MeetsRankCondition(4, usage));
+    usage.count[27] = 1;
+    EXPECT_FALSE(MeetsRankCondition(4, usage));
+    EXPECT_TRUE(MeetsRankCondition(5, usage));
+    usage.count[28] = 1;
+    EXPECT_FALSE(MeetsRankCondition(5, usage));
+    EXPECT_TRUE(MeetsRankCondition(6, usage));
+}
+
+TEST(Creation, UnsolvablePuzzleIsUniqueAndDefeatsTheCatalogue) {
+    CreationRequest request;
+    request.number = 1;
+    request.symmetry = 0;
+    request.threads = 2;
+    const CreationOutcome outcome = CreateUnsolvable(request);
+    ASSERT_EQ(outcome.status, CreationStatus::Found);
+    int givens = 0;
+    for (int r = 0; r < 9; ++r)
+        for (int c = 0; c < 9; ++c) givens += outcome.puzzle.value[r][c] != 0;
+    EXPECT_GE(givens, 17);
+    KR_solver counter;
+    std::memcpy(counter.value, outcome.puzzle.value, sizeof counter.value);
+    EXPECT_EQ(CountSolutions(counter, nullptr), 1);
+    KR_solver solver;
+    std::memcpy(solver.value, outcome.puzzle.value, sizeof solver.value);
+    Usage usage;
+    EXPECT_NE(SolveByLogicLimited(solver, usage, 7), 1);
+
+    request.threads = 1;
+    const CreationOutcome again = CreateUnsolvable(request);
+    EXPECT_EQ(GridText(again.puzzle), GridText(outcome.puzzle)) << "the lowest successful seed wins";
+}
+
+TEST(Creation, CancelStopsTheSearchPromptly) {
+    std::atomic<bool> cancel{false};
+    CreationRequest request;
+    request.number = 1;
+    request.rank = 9;
+    request.symmetry = 2;
+    request.threads = 2;
+    request.cancel = &cancel;
+    std::atomic<int> lastProgress{0};
+    request.progress = [&](int done) {
+        lastProgress = done;
+        if (done >= 2) cancel = true;
+    };
+    const CreationOutcome outcome = CreateRated(request);
+    EXPECT_EQ(outcome.status, CreationStatus::Cancelled);
+    EXPECT_EQ(lastProgress.load(), kCreationIterations) << "skipped iterations still report progress";
+}
+
+TEST(Creation, PuzzleNames) {
+    EXPECT_EQ(RatedPuzzleName(7, 0, 1), "自動作成(神)[点対称]_1");
+    EXPECT_EQ(RatedPuzzleName(0, 2, 35), "自動作成(基本)[非対称]_35");
+    EXPECT_EQ(UnsolvablePuzzleName(1, 4), "自動作成(解けない問題)[線対称]_4");
+}
+
+}  // namespace
+}  // namespace masuvo
