@@ -89,6 +89,7 @@ private:
 int Report(const CreationOutcome& outcome, const std::string& name) {
     switch (outcome.status) {
         case CreationStatus::Found:
+            std::fprintf(stderr, "found at iteration %d\n", outcome.iteration);
             Write(GridText(outcome.puzzle) + '\t' + name + '\t' + std::to_string(outcome.seconds) + '\n');
             return 0;
         case CreationStatus::Cancelled:
