@@ -1,8 +1,308 @@
-// 二択連鎖n.
+// 二択連鎖n: for each strong link, assume each side true, follow the strong
+// links up to n steps from it, and remove what both assumptions exclude.
+// The shortest chain over all start links wins, the earlier one on a tie.
+#include <omp.h>
+
+#include <algorithm>
+#include <cstring>
+#include <type_traits>
+#include <vector>
+
+#include "engine/chain_links.h"
+#include "engine/elimination.h"
 #include "engine/techniques.h"
+#include "engine/text_format.h"
 
 namespace masuvo {
 
-bool BivalueChain(KR_solver&, int) { return false; }
+namespace {
+
+// One node of a propagation tree: `side` of `link` is true.
+struct ChainNode {
+    uint16_t link;
+    uint8_t side;
+    uint8_t active;
+    int16_t parent;    // -1 for the root
+    int16_t children;  // direct children; -1 once pruning found the node brought new removals
+};
+
+// The consequences of one assumption, in the form the removal rules read:
+// which candidates it makes false and which digit it places in a cell.
+struct Colouring {
+    CellSet off[10];
+    CellSet valueIs[10];  // the cells it gives digit d
+    CellSet hasValue;
+    uint8_t cellValue[81];
+
+    void Clear() { std::memset(static_cast<void*>(this), 0, sizeof *this); }
+};
+static_assert(std::is_trivially_copyable_v<Colouring>);
+
+// The display side of an assumption, kept only for the chain finally chosen.
+using DisplayFlags = uint8_t[81][10];
+
+struct Workspace {
+    std::vector<ChainNode> nodes[2];
+    int count[2] = {0, 0};
+    int active[2] = {0, 0};
+    std::vector<uint32_t> visited;  // per endpoint id, the stamp of the start link that reached it
+    uint32_t stamp = 0;
+    Colouring record[2];
+
+    explicit Workspace(size_t endpoints) : visited(endpoints, 0) {
+        nodes[0].resize(endpoints + 1);
+        nodes[1].resize(endpoints + 1);
+    }
+};
+
+// Per-thread result slot, padded so the threads never share a cache line.
+struct alignas(64) BestStart {
+    int size = 0;
+    int start = 0;
+};
+
+class ChainSearch {
+public:
+    ChainSearch(const KR_solver& board, const ChainLinkSet& set, int n) : set_(set), n_(n) {
+        for (int d = 1; d <= 9; ++d) {
+            for (int k = 0; k < 81; ++k)
+                if (board.cand[k][d] && (!board.replayMode || board.replayMask[k][d])) live_[d].Add(k);
+        }
+    }
+
+    // The chain size of start link `start` (both pruned trees), or 0 when it removes nothing.
+    // Leaves the pruned trees and records in ws.
+    int Evaluate(Workspace& ws, int start) const {
+        ++ws.stamp;
+        for (int side = 0; side < 2; ++side) {
+            Grow(ws, side, start);
+            Rebuild(ws, side, false);
+        }
+        if (!AnyRemovals(ws.record[0], ws.record[1])) return 0;
+        Prune(ws, 0);
+        Prune(ws, 1);
+        if (!AnyRemovals(ws.record[0], ws.record[1])) return 0;
+        return ws.active[0] + ws.active[1];
+    }
+
+    // The removals of a pair of records, per digit.
+    void Removals(const Colouring& a, const Colouring& b, CellSet out[10]) const {
+        for (int d = 1; d <= 9; ++d) out[d] = RemovalsOfDigit(a, b, d);
+    }
+
+    // The display flags of the active nodes of one side.
+    void Flags(const Workspace& ws, int side, DisplayFlags& flags) const {
+        std::memset(flags, 0, sizeof flags);
+        const ChainNode* nodes = ws.nodes[side].data();
+        for (int i = 0; i < ws.count[side]; ++i) {
+            if (!nodes[i].active) continue;
+            const KR_chain& link = set_.links[nodes[i].link];
+            const ChainEndpoint& t = set_.endpoints[link.end[nodes[i].side]];
+            const ChainEndpoint& o = set_.endpoints[link.end[1 - nodes[i].side]];
+            uint8_t trueFlag = t.shape == EndpointShape::kCell ? 1 : t.shape == EndpointShape::kRowGroup ? 3 : 5;
+            if (i == 0) trueFlag |= 8;
+            const uint8_t falseFlag =
+                o.shape == EndpointShape::kCell ? 0x10 : o.shape == EndpointShape::kRowGroup ? 0x30 : 0x50;
+            t.cells.ForEach([&](int k) { flags[k][t.digit] |= trueFlag; });
+            o.cells.ForEach([&](int k) { flags[k][o.digit] |= falseFlag; });
+        }
+    }
+
+private:
+    void Grow(Workspace& ws, int side, int start) const {
+        ChainNode* nodes = ws.nodes[side].data();
+        nodes[0] = {static_cast<uint16_t>(start), static_cast<uint8_t>(side), 1, -1, 0};
+        ws.count[side] = 1;
+        const int root = set_.links[start].end[side];
+        ws.visited[root] = ws.stamp;
+        Expand(ws, nodes, ws.count[side], 0, root, 0);
+    }
+
+    // Depth first: a node's whole subtree is listed before its next sibling.
+    void Expand(Workspace& ws, ChainNode* nodes, int& count, int depth, int endpoint, int current) const {
+        if (depth >= n_) return;
+        int appended = 0;
+        const uint32_t begin = set_.followStart[endpoint];
+        const uint32_t end = set_.followStart[endpoint + 1];
+        for (uint32_t f = begin; f < end; ++f) {
+            const int link = set_.follow[f] >> 1;
+            const int side = set_.follow[f] & 1;
+            const int next = set_.links[link].end[side];
+            if (ws.visited[next] == ws.stamp) continue;
+            ws.visited[next] = ws.stamp;
+            const int index = count++;
+            nodes[index] = {static_cast<uint16_t>(link), static_cast<uint8_t>(side), 1, static_cast<int16_t>(current),
+                            0};
+            ++appended;
+            Expand(ws, nodes, count, depth + 1, next, index);
+        }
+        nodes[current].children = static_cast<int16_t>(appended);
+    }
+
+    void Apply(Colouring& record, const ChainNode& node) const {
+        const KR_chain& link = set_.links[node.link];
+        const ChainEndpoint& t = set_.endpoints[link.end[node.side]];
+        record.off[t.digit] |= link.off[node.side];
+        if (t.cell >= 0) {
+            const int k = t.cell;
+            if (record.cellValue[k] != 0) record.valueIs[record.cellValue[k]].Remove(k);
+            record.cellValue[k] = static_cast<uint8_t>(t.digit);
+            record.valueIs[t.digit].Add(k);
+            record.hasValue.Add(k);
+        }
+    }
+
+    // The side's record from its nodes (only the active ones when activeOnly).
+    void Rebuild(Workspace& ws, int side, bool activeOnly) const {
+        Colouring& record = ws.record[side];
+        record.Clear();
+        const ChainNode* nodes = ws.nodes[side].data();
+        int active = 0;
+        for (int i = 0; i < ws.count[side]; ++i) {
+            if (activeOnly && !nodes[i].active) continue;
+            Apply(record, nodes[i]);
+            ++active;
+        }
+        ws.active[side] = active;
+    }
+
+    // A candidate goes when both assumptions exclude it, or when one places
+    // another digit in its cell and the other excludes it.
+    CellSet RemovalsOfDigit(const Colouring& a, const Colouring& b, int d) const {
+        const CellSet both = a.off[d] & b.off[d];
+        const CellSet placedByA = a.hasValue & ~a.valueIs[d] & b.off[d];
+        const CellSet placedByB = b.hasValue & ~b.valueIs[d] & a.off[d];
+        return (both | placedByA | placedByB) & live_[d];
+    }
+
+    bool AnyRemovals(const Colouring& a, const Colouring& b) const {
+        for (int d = 1; d <= 9; ++d)
+            if (!RemovalsOfDigit(a, b, d).Empty()) return true;
+        return false;
+    }
+
+    // Keeps the nodes that brought a new best number of removals and the
+    // paths to them; leaves that brought nothing new are cut back to the
+    // nearest branching or kept node. The other side is read as it stands
+    // (side 1 is pruned against the already pruned side 0).
+    void Prune(Workspace& ws, int side) const {
+        Colouring& record = ws.record[side];
+        const Colouring& other = ws.record[1 - side];
+        ChainNode* nodes = ws.nodes[side].data();
+        record.Clear();
+        CellSet counted[10];
+        int best = 0;
+        bool cut = false;
+        for (int i = 0; i < ws.count[side]; ++i) {
+            Apply(record, nodes[i]);
+            int fresh = 0;
+            for (int d = 1; d <= 9; ++d) {
+                const CellSet found = RemovalsOfDigit(record, other, d) & ~counted[d];
+                if (found.Empty()) continue;
+                fresh += found.Count();
+                counted[d] |= found;
+            }
+            if (fresh > best) {
+                best = fresh;
+                nodes[i].children = -1;
+            }
+            if (nodes[i].children != 0) continue;
+            cut = true;
+            nodes[i].active = 0;
+            for (int p = nodes[i].parent; p >= 0; p = nodes[p].parent) {
+                if (nodes[p].children == -1) break;
+                if (nodes[p].children > 1) {
+                    --nodes[p].children;
+                    break;
+                }
+                nodes[p].active = 0;
+            }
+        }
+        // With every node kept, the record built along the way is already the result.
+        if (cut)
+            Rebuild(ws, side, true);
+        else
+            ws.active[side] = ws.count[side];
+    }
+
+    const ChainLinkSet& set_;
+    const int n_;
+    CellSet live_[10];  // candidates present and, in replay, allowed by the mask
+};
+
+void MergeHint(KR_hint& hint, const DisplayFlags flags[2]) {
+    for (int k = 0; k < 81; ++k) {
+        for (int d = 1; d <= 9; ++d) {
+            for (int side = 0; side < 2; ++side) {
+                const uint8_t f = flags[side][k][d];
+                if (f == 0) continue;
+                hint.cellMark[k] = 1;
+                uint8_t& mark = hint.candMark[k][d];
+                uint8_t& display = hint.candFlags[k][d];
+                if (f & 0x10) {
+                    mark |= side == 0 ? 0x10 : 0x20;
+                    display |= static_cast<uint8_t>((f & 0xE0) << 1);
+                }
+                if (f & 1) {
+                    // A removal must stay recognisable by its low four bits,
+                    // even after a link-partner bit was added above.
+                    if ((mark & 0x0F) != 4) mark |= side == 0 ? 1 : 2;
+                    display |= static_cast<uint8_t>((f & 6) << 3);
+                }
+                if (f & 8) mark |= 0xF0;
+            }
+        }
+    }
+}
+
+}  // namespace
+
+bool BivalueChain(KR_solver& board, int n) {
+    ChainLinkSet set;
+    BuildChainLinks(board, n, set);
+    const int linkCount = static_cast<int>(set.links.size());
+    if (linkCount == 0) return false;
+
+    const ChainSearch search(board, set, n);
+    const int threads = std::max(1, omp_get_max_threads());
+    std::vector<Workspace> spaces(static_cast<size_t>(threads), Workspace(set.endpoints.size()));
+    std::vector<BestStart> best(static_cast<size_t>(threads));
+
+#pragma omp parallel for schedule(dynamic, 1)
+    for (int start = 0; start < linkCount; ++start) {
+        const int t = omp_get_thread_num();
+        const int size = search.Evaluate(spaces[t], start);
+        BestStart& slot = best[t];
+        if (size > 0 && (slot.size == 0 || size < slot.size || (size == slot.size && start < slot.start)))
+            slot = {size, start};
+    }
+
+    BestStart chosen;
+    for (const BestStart& slot : best) {
+        if (slot.size == 0) continue;
+        if (chosen.size == 0 || slot.size < chosen.size || (slot.size == chosen.size && slot.start < chosen.start))
+            chosen = slot;
+    }
+    if (chosen.size == 0) return false;
+
+    // Evaluation is deterministic, so the winner is rebuilt here rather than
+    // every thread keeping the records of its best so far.
+    Workspace& ws = spaces[0];
+    search.Evaluate(ws, chosen.start);
+    CellSet removals[10];
+    search.Removals(ws.record[0], ws.record[1], removals);
+    for (int k = 0; k < 81; ++k)
+        for (int d = 1; d <= 9; ++d)
+            if (removals[d].Has(k)) Eliminate(board, k, d);
+
+    DisplayFlags flags[2];
+    search.Flags(ws, 0, flags[0]);
+    search.Flags(ws, 1, flags[1]);
+    MergeHint(board.hint, flags);
+
+    board.stepText = Format("二択連鎖%d。", n);
+    board.stepTechnique = n == 1 ? 27 : n == 2 ? 28 : 29;
+    return true;
+}
 
 }  // namespace masuvo
