@@ -4,6 +4,7 @@
 #include <omp.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <type_traits>
 #include <vector>
@@ -257,6 +258,14 @@ void MergeHint(KR_hint& hint, const DisplayFlags flags[2]) {
 
 }  // namespace
 
+// The smallest link list worth distributing over threads: one start link
+// costs about a microsecond, so shorter lists finish before a team of
+// threads has even been woken (measured on two cores).
+std::atomic<int> g_parallelLinkCount{256};
+
+void SetChainParallelLinkCount(int links) { g_parallelLinkCount.store(links); }
+int ChainParallelLinkCount() { return g_parallelLinkCount.load(); }
+
 bool BivalueChain(KR_solver& board, int n) {
     ChainLinkSet set;
     BuildChainLinks(board, n, set);
@@ -268,7 +277,11 @@ bool BivalueChain(KR_solver& board, int n) {
     std::vector<Workspace> spaces(static_cast<size_t>(threads), Workspace(set.endpoints.size()));
     std::vector<BestStart> best(static_cast<size_t>(threads));
 
-#pragma omp parallel for schedule(dynamic, 1)
+    // Threads pay off only for a long link list, and never inside the
+    // creation search, which already runs one seed per thread. The result
+    // does not depend on the number of threads.
+    const bool parallel = linkCount >= g_parallelLinkCount.load(std::memory_order_relaxed) && omp_get_level() == 0;
+#pragma omp parallel for schedule(dynamic, 1) if (parallel)
     for (int start = 0; start < linkCount; ++start) {
         const int t = omp_get_thread_num();
         const int size = search.Evaluate(spaces[t], start);

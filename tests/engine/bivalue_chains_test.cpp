@@ -19,15 +19,25 @@ namespace {
 
 const std::string kEmptyGrid(81, '.');
 
-// Sets the OpenMP thread count for the rest of a scope.
+// Sets the OpenMP thread count for the rest of a scope, and lets every link
+// list run in parallel so that more than one thread really takes part.
 class ThreadCount {
 public:
-    explicit ThreadCount(int threads) : saved_(omp_get_max_threads()) { omp_set_num_threads(threads); }
-    ~ThreadCount() { omp_set_num_threads(saved_); }
-    void Set(int threads) { omp_set_num_threads(threads); }
+    explicit ThreadCount(int threads) : saved_(omp_get_max_threads()), savedLinks_(ChainParallelLinkCount()) {
+        Set(threads);
+    }
+    ~ThreadCount() {
+        omp_set_num_threads(saved_);
+        SetChainParallelLinkCount(savedLinks_);
+    }
+    void Set(int threads) {
+        omp_set_num_threads(threads);
+        SetChainParallelLinkCount(threads > 1 ? 1 : savedLinks_);
+    }
 
 private:
     int saved_;
+    int savedLinks_;
 };
 
 // Leaves digit d as a candidate exactly in the given cells (row, col).
