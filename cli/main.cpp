@@ -4,6 +4,7 @@
 
 #include "cli/creation_commands.h"
 #include "cli/engine_commands.h"
+#include "cli/report_commands.h"
 
 namespace {
 
@@ -14,6 +15,7 @@ void PrintUsage() {
         "  rate    puzzle, result, difficulty, rank, candidate-display score, counts, follows\n"
         "  log     the solution log of each puzzle\n"
         "  hint    puzzle, result, row,col,digit, texts of the needed steps, their techniques\n"
+        "  steps   the solution-steps report of each puzzle\n"
         "  create --number N --rank R --symmetry S [--threads T]   puzzle, name, seconds\n"
         "  unsolvable --number N --symmetry S [--threads T]        puzzle, name, seconds\n",
         stderr);
@@ -33,6 +35,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(command, "rate") == 0) return masuvo::cli::RunRate();
     if (std::strcmp(command, "log") == 0) return masuvo::cli::RunLog();
     if (std::strcmp(command, "hint") == 0) return masuvo::cli::RunHint();
+    if (std::strcmp(command, "steps") == 0) return masuvo::cli::RunSteps();
     if (std::strcmp(command, "create") == 0) return masuvo::cli::RunCreate(argc, argv);
     if (std::strcmp(command, "unsolvable") == 0) return masuvo::cli::RunUnsolvable(argc, argv);
     std::fprintf(stderr, "masuvo-cli: unknown command '%s'\n", command);
