@@ -12,7 +12,6 @@
 
 #include "engine/elimination.h"
 #include "engine/techniques.h"
-#include "engine/text_format.h"
 
 namespace masuvo {
 
@@ -315,7 +314,7 @@ bool TwoAlmostLockedSets(KR_solver& board, int n) {
                 MarkRestricted(board.hint, list[i], restricted[r]);
                 MarkRestricted(board.hint, list[k], restricted[r]);
             }
-            board.stepText = Format(m == 1 ? "ほぼ確定%d(二組)。" : "ほぼ確定%d(二組ダブル)。", n);
+            board.stepText.Format(m == 1 ? "ほぼ確定%d(二組)。" : "ほぼ確定%d(二組ダブル)。", n);
             board.stepTechnique = n + 21;
             return true;
         }

@@ -12,7 +12,6 @@
 #include "engine/chain_links.h"
 #include "engine/elimination.h"
 #include "engine/techniques.h"
-#include "engine/text_format.h"
 
 namespace masuvo {
 
@@ -50,9 +49,18 @@ struct Workspace {
     uint32_t stamp = 0;
     Colouring record[2];
 
-    explicit Workspace(size_t endpoints) : visited(endpoints, 0) {
-        nodes[0].resize(endpoints + 1);
-        nodes[1].resize(endpoints + 1);
+    // Grows the buffers for a link list with this many endpoints; a reused
+    // workspace keeps its stamps, which only ever increase.
+    void Prepare(size_t endpoints) {
+        if (nodes[0].size() < endpoints + 1) {
+            nodes[0].resize(endpoints + 1);
+            nodes[1].resize(endpoints + 1);
+        }
+        if (visited.size() < endpoints) visited.resize(endpoints, 0);
+        if (stamp > UINT32_MAX - (1u << 20)) {  // before the stamps could wrap round
+            std::fill(visited.begin(), visited.end(), 0u);
+            stamp = 0;
+        }
     }
 };
 
@@ -267,15 +275,24 @@ void SetChainParallelLinkCount(int links) { g_parallelLinkCount.store(links); }
 int ChainParallelLinkCount() { return g_parallelLinkCount.load(); }
 
 bool BivalueChain(KR_solver& board, int n) {
-    ChainLinkSet set;
+    // Reused per calling thread: once grown, a call allocates nothing. The
+    // workers of the parallel loop reach them through these references (a
+    // thread_local named inside the loop would be the worker's own).
+    thread_local ChainLinkSet callerSet;
+    thread_local std::vector<Workspace> callerSpaces;
+    thread_local std::vector<BestStart> callerBest;
+    ChainLinkSet& set = callerSet;
+    std::vector<Workspace>& spaces = callerSpaces;
+    std::vector<BestStart>& best = callerBest;
     BuildChainLinks(board, n, set);
     const int linkCount = static_cast<int>(set.links.size());
     if (linkCount == 0) return false;
 
     const ChainSearch search(board, set, n);
     const int threads = std::max(1, omp_get_max_threads());
-    std::vector<Workspace> spaces(static_cast<size_t>(threads), Workspace(set.endpoints.size()));
-    std::vector<BestStart> best(static_cast<size_t>(threads));
+    if (spaces.size() < static_cast<size_t>(threads)) spaces.resize(static_cast<size_t>(threads));
+    for (int t = 0; t < threads; ++t) spaces[t].Prepare(set.endpoints.size());
+    best.assign(static_cast<size_t>(threads), BestStart());
 
     // Threads pay off only for a long link list, and never inside the
     // creation search, which already runs one seed per thread. The result
@@ -313,7 +330,7 @@ bool BivalueChain(KR_solver& board, int n) {
     search.Flags(ws, 1, flags[1]);
     MergeHint(board.hint, flags);
 
-    board.stepText = Format("二択連鎖%d。", n);
+    board.stepText.Format("二択連鎖%d。", n);
     board.stepTechnique = n == 1 ? 27 : n == 2 ? 28 : 29;
     return true;
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/step_text.h"
+
 namespace masuvo {
 
 // A puzzle grid, row-major, 0 for an empty cell.
@@ -44,7 +46,7 @@ using TechniqueRoutine = bool (*)(KR_solver&);
 
 // One technique application in the chain of a placement.
 struct Step {
-    std::string text;
+    StepText text;
     TechniqueRoutine routine = nullptr;
     int32_t technique = 0;
     KR_hint hint;
@@ -57,7 +59,7 @@ struct KR_solver : KR_base {
     int32_t placeDigit = 0;
     int32_t placeCol = 0;
     int32_t placeRow = 0;
-    std::string stepText;
+    StepText stepText;
     int32_t stepTechnique = 0;
     KR_hint hint;
     std::vector<Step> steps;

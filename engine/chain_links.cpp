@@ -105,9 +105,21 @@ CellSet OffCells(ChainKind kind, const ChainEndpoint& t) {
     return {};
 }
 
+// Buffers of the continuation lists, kept per thread between calls so that
+// building the lists does not allocate once they have grown.
+struct FollowScratch {
+    std::vector<uint64_t> falseBy;
+    std::vector<uint16_t> byDigit;
+    std::vector<uint32_t> linksStart;
+    std::vector<uint16_t> linksOf;
+    std::vector<uint32_t> fill;
+    std::vector<uint16_t> found;
+};
+
 class Builder {
 public:
-    Builder(const KR_solver& board, int n, ChainLinkSet& set) : board_(board), n_(n), set_(set) {}
+    Builder(const KR_solver& board, int n, ChainLinkSet& set, FollowScratch& scratch)
+        : board_(board), n_(n), set_(set), scratch_(scratch) {}
 
     void Build() {
         for (int b = 0; b < 9; ++b) {
@@ -283,7 +295,8 @@ private:
         const auto& ends = set_.endpoints;
         const size_t count = ends.size();
         const size_t words = (count + 63) / 64;
-        std::vector<uint64_t> falseBy(count * words, 0);
+        std::vector<uint64_t>& falseBy = scratch_.falseBy;
+        falseBy.assign(count * words, 0);
         auto relate = [&](size_t a, size_t b) {
             falseBy[a * words + b / 64] |= uint64_t{1} << (b % 64);
             falseBy[b * words + a / 64] |= uint64_t{1} << (a % 64);
@@ -292,7 +305,8 @@ private:
         uint16_t digitStart[11] = {};
         for (const ChainEndpoint& e : ends) ++digitStart[e.digit + 1];
         for (int d = 0; d < 10; ++d) digitStart[d + 1] += digitStart[d];
-        std::vector<uint16_t> byDigit(count);
+        std::vector<uint16_t>& byDigit = scratch_.byDigit;
+        byDigit.resize(count);
         uint16_t cellMembers[81][9];
         uint8_t cellCount[81] = {};
         {
@@ -312,15 +326,18 @@ private:
                 for (int j = i + 1; j < cellCount[k]; ++j) relate(cellMembers[k][i], cellMembers[k][j]);
 
         // The links of each endpoint, as (link << 1 | side).
-        std::vector<uint32_t> linksStart(count + 1, 0);
+        std::vector<uint32_t>& linksStart = scratch_.linksStart;
+        linksStart.assign(count + 1, 0);
         for (const KR_chain& link : set_.links) {
             ++linksStart[link.end[0] + 1];
             ++linksStart[link.end[1] + 1];
         }
         for (size_t e = 0; e < count; ++e) linksStart[e + 1] += linksStart[e];
-        std::vector<uint16_t> linksOf(linksStart[count]);
+        std::vector<uint16_t>& linksOf = scratch_.linksOf;
+        linksOf.resize(linksStart[count]);
         {
-            std::vector<uint32_t> fill(linksStart.begin(), linksStart.end() - 1);
+            std::vector<uint32_t>& fill = scratch_.fill;
+            fill.assign(linksStart.begin(), linksStart.end() - 1);
             for (size_t i = 0; i < set_.links.size(); ++i)
                 for (int side = 0; side < 2; ++side)
                     linksOf[fill[set_.links[i].end[side]]++] = static_cast<uint16_t>(i << 1 | side);
@@ -328,7 +345,7 @@ private:
 
         set_.followStart.assign(count + 1, 0);
         set_.follow.clear();
-        std::vector<uint16_t> found;
+        std::vector<uint16_t>& found = scratch_.found;
         for (size_t e = 0; e < count; ++e) {
             set_.followStart[e] = static_cast<uint32_t>(set_.follow.size());
             found.clear();
@@ -354,6 +371,7 @@ private:
     // The digit's cells of each block as a 3x3 bit grid: bit 3 * row + col.
     uint16_t pattern_[9][10];
     ChainLinkSet& set_;
+    FollowScratch& scratch_;
 };
 
 }  // namespace
@@ -364,6 +382,9 @@ bool MakesFalse(const ChainEndpoint& current, const ChainEndpoint& f) {
     return OneBit(f.rows | current.rows) || OneBit(f.cols | current.cols) || OneBit(f.blocks | current.blocks);
 }
 
-void BuildChainLinks(const KR_solver& board, int n, ChainLinkSet& set) { Builder(board, n, set).Build(); }
+void BuildChainLinks(const KR_solver& board, int n, ChainLinkSet& set) {
+    thread_local FollowScratch scratch;
+    Builder(board, n, set, scratch).Build();
+}
 
 }  // namespace masuvo

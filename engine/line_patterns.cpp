@@ -3,7 +3,6 @@
 
 #include "engine/elimination.h"
 #include "engine/techniques.h"
-#include "engine/text_format.h"
 
 namespace masuvo {
 
@@ -110,7 +109,7 @@ bool LinePatternPass(KR_solver& board, const Orientation& pass, int n) {
                     if (board.value[k / 9][k % 9] == 0) MarkCell(board, k, d);
                 }
             }
-            board.stepText = Format("マトリックス%d。", n);
+            board.stepText.Format("マトリックス%d。", n);
             board.stepTechnique = n + 18;
             return true;
         }

@@ -1,9 +1,9 @@
 // The step-solving runs, the usage tally and the display form of a chain.
+#include <cstdio>
 #include <cstring>
 
 #include "engine/candidates.h"
 #include "engine/step_search.h"
-#include "engine/text_format.h"
 
 namespace masuvo {
 
@@ -40,11 +40,13 @@ int SolveStepByStep(KR_solver& board, Usage& usageOut, Search search) {
     int k = 0;
     int r = search(board);
     while (r > 0) {
-        std::string text;
+        // " k: " and the texts of the needed steps, appended in place.
+        char number[16];
+        std::snprintf(number, sizeof number, "%2d: ", ++k);
+        board.logText += number;
         for (const Step& step : board.steps)
-            if (step.needed != 0) text += step.text;
-        ++k;
-        board.logText += Format("%2d: %s\r\n", k, text.c_str());
+            if (step.needed != 0) board.logText += step.text.view();
+        board.logText += "\r\n";
         TallyUsage(board, local);
         AddUsage(local, usageOut);
         r = search(board);

@@ -50,13 +50,12 @@ int EndWithContradiction(KR_solver& board, bool target) {
 bool TryTechnique(KR_solver& board, TechniqueRoutine routine) {
     ResetHint(board.hint);
     if (!routine(board)) return false;
-    Step step;
+    Step& step = board.steps.emplace_back();
     step.text = board.stepText;
     step.routine = routine;
     step.technique = board.stepTechnique;
     step.hint = board.hint;
     step.needed = 1;
-    board.steps.push_back(std::move(step));
     return true;
 }
 

@@ -3,7 +3,6 @@
 
 #include "engine/elimination.h"
 #include "engine/techniques.h"
-#include "engine/text_format.h"
 
 namespace masuvo {
 
@@ -54,8 +53,15 @@ void MarkCell(KR_solver& board, int cell, int digit) {
     board.hint.candMark[cell][digit] = 1;
 }
 
-bool Succeed(KR_solver& board, std::string text, int technique) {
-    board.stepText = std::move(text);
+bool Succeed(KR_solver& board, const char* text, int technique) {
+    board.stepText = text;
+    board.stepTechnique = technique;
+    return true;
+}
+
+// The message pattern takes the subset size n.
+bool SucceedWithSize(KR_solver& board, const char* pattern, int n, int technique) {
+    board.stepText.Format(pattern, n);
     board.stepTechnique = technique;
     return true;
 }
@@ -233,34 +239,34 @@ bool LineConfinedToBlock(KR_solver& board) {
 bool ConfinedDigitsInBlock(KR_solver& board, int n) {
     for (int b = 0; b < 9; ++b)
         if (ConfinedDigitsInUnit(board, BlockUnit(b), PlacedBits(board.blockCount[b]), n))
-            return Succeed(board, Format("定員確定%d(ブロック)。", n), n + 5);
+            return SucceedWithSize(board, "定員確定%d(ブロック)。", n, n + 5);
     return false;
 }
 
 bool ConfinedDigitsInLine(KR_solver& board, int n) {
     for (int row = 0; row < 9; ++row)
         if (ConfinedDigitsInUnit(board, RowUnit(row), PlacedBits(board.rowCount[row]), n))
-            return Succeed(board, Format("定員確定%d(行)。", n), n + 8);
+            return SucceedWithSize(board, "定員確定%d(行)。", n, n + 8);
     for (int col = 0; col < 9; ++col)
         if (ConfinedDigitsInUnit(board, ColUnit(col), PlacedBits(board.colCount[col]), n))
-            return Succeed(board, Format("定員確定%d(列)。", n), n + 8);
+            return SucceedWithSize(board, "定員確定%d(列)。", n, n + 8);
     return false;
 }
 
 bool ClosedCellsInBlock(KR_solver& board, int n) {
     for (int b = 0; b < 9; ++b)
         if (ClosedCellsInUnit(board, BlockUnit(b), n))
-            return Succeed(board, Format("陰の定員確定%d(ブロック)。", n), n + 11);
+            return SucceedWithSize(board, "陰の定員確定%d(ブロック)。", n, n + 11);
     return false;
 }
 
 bool ClosedCellsInLine(KR_solver& board, int n) {
     for (int row = 0; row < 9; ++row)
         if (ClosedCellsInUnit(board, RowUnit(row), n))
-            return Succeed(board, Format("陰の定員確定%d(行)。", n), n + 14);
+            return SucceedWithSize(board, "陰の定員確定%d(行)。", n, n + 14);
     for (int col = 0; col < 9; ++col)
         if (ClosedCellsInUnit(board, ColUnit(col), n))
-            return Succeed(board, Format("陰の定員確定%d(列)。", n), n + 14);
+            return SucceedWithSize(board, "陰の定員確定%d(列)。", n, n + 14);
     return false;
 }
 
