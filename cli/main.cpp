@@ -16,6 +16,7 @@ void PrintUsage() {
         "  log     the solution log of each puzzle\n"
         "  hint    puzzle, result, row,col,digit, texts of the needed steps, their techniques\n"
         "  steps   the solution-steps report of each puzzle\n"
+        "  evaluate FILE.kzd...   the evaluation report of the puzzle files\n"
         "  create --number N --rank R --symmetry S [--threads T]   puzzle, name, seconds\n"
         "  unsolvable --number N --symmetry S [--threads T]        puzzle, name, seconds\n",
         stderr);
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(command, "log") == 0) return masuvo::cli::RunLog();
     if (std::strcmp(command, "hint") == 0) return masuvo::cli::RunHint();
     if (std::strcmp(command, "steps") == 0) return masuvo::cli::RunSteps();
+    if (std::strcmp(command, "evaluate") == 0) return masuvo::cli::RunEvaluate(argc, argv);
     if (std::strcmp(command, "create") == 0) return masuvo::cli::RunCreate(argc, argv);
     if (std::strcmp(command, "unsolvable") == 0) return masuvo::cli::RunUnsolvable(argc, argv);
     std::fprintf(stderr, "masuvo-cli: unknown command '%s'\n", command);
