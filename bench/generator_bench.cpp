@@ -15,6 +15,9 @@ namespace {
 std::atomic<long> g_allocations{0};
 }  // namespace
 
+// The replacement pair below is matched (malloc with free); GCC cannot see that.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
 void* operator new(std::size_t size) {
     g_allocations.fetch_add(1, std::memory_order_relaxed);
     if (void* p = std::malloc(size ? size : 1)) return p;

@@ -66,7 +66,9 @@ TEST(Board, ParseGridAcceptsDotsAndZerosAndRejectsOthers) {
     ASSERT_TRUE(ParseGrid(zeros, fromZeros));
     EXPECT_EQ(GridText(fromZeros), puzzle);
     EXPECT_FALSE(ParseGrid(puzzle.substr(0, 80), grid));
-    EXPECT_FALSE(ParseGrid("x" + puzzle.substr(1), grid));
+    std::string letter = puzzle;
+    letter[0] = 'x';
+    EXPECT_FALSE(ParseGrid(letter, grid));
 }
 
 }  // namespace

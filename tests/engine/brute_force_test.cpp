@@ -44,7 +44,9 @@ TEST(BruteForce, CountingCases) {
         KR_base solution;
         const int count = Count(line.puzzle, &solution);
         EXPECT_EQ(count, ExpectedCount(line.puzzle, std::stol(line.second))) << line.puzzle;
-        if (!line.third.empty() && count == 1) EXPECT_EQ(GridText(solution), line.third) << line.puzzle;
+        if (!line.third.empty() && count == 1) {
+            EXPECT_EQ(GridText(solution), line.third) << line.puzzle;
+        }
     }
 }
 
@@ -65,7 +67,9 @@ TEST(BruteForce, MultiSolutionSample) {
         KR_base solution;
         const int count = Count(line.puzzle, &solution);
         EXPECT_EQ(count, ExpectedCount(line.puzzle, std::stol(line.second))) << line.puzzle;
-        if (count == 2) EXPECT_TRUE(IsValidSolutionOf(solution, line.puzzle)) << line.puzzle;
+        if (count == 2) {
+            EXPECT_TRUE(IsValidSolutionOf(solution, line.puzzle)) << line.puzzle;
+        }
     }
 }
 

@@ -85,7 +85,9 @@ void SolveByLogicAgrees(const std::string& puzzle, const KR_base& solution) {
             EXPECT_EQ(board.value[r][c], solution.value[r][c]) << puzzle << " cell " << r << "," << c;
             ++placed;
         }
-    if (result == 1) EXPECT_EQ(placed, 81);
+    if (result == 1) {
+        EXPECT_EQ(placed, 81);
+    }
     int placements = 0;
     for (int i = 0; i <= 4; ++i) placements += usage.count[i];
     int givens = 0;

@@ -59,7 +59,9 @@ TEST(Creation, CreatedPuzzlesFitTheirRank) {
             SolveByLogic(rater, usage);
             const int32_t score = DifficultyScore(usage);
             EXPECT_GE(score, kRankLowerBound[rank]);
-            if (rank < 9) EXPECT_LT(score, kRankLowerBound[rank + 1]);
+            if (rank < 9) {
+                EXPECT_LT(score, kRankLowerBound[rank + 1]);
+            }
             EXPECT_TRUE(MeetsRankCondition(rank, usage)) << rank;
             for (int r = 0; r < 9; ++r)
                 for (int c = 0; c < 9; ++c)

@@ -82,8 +82,12 @@ TEST(Generator, DigRatedIsDeterministicAndSymmetric) {
             ASSERT_EQ(std::memcmp(a.saved, b.saved, sizeof a.saved), 0);
             for (int r = 0; r < 9; ++r)
                 for (int c = 0; c < 9; ++c) {
-                    if (symmetry == 0) EXPECT_EQ(a.saved[r][c] == 0, a.saved[8 - r][8 - c] == 0);
-                    if (symmetry == 1) EXPECT_EQ(a.saved[r][c] == 0, a.saved[r][8 - c] == 0);
+                    if (symmetry == 0) {
+                        EXPECT_EQ(a.saved[r][c] == 0, a.saved[8 - r][8 - c] == 0);
+                    }
+                    if (symmetry == 1) {
+                        EXPECT_EQ(a.saved[r][c] == 0, a.saved[r][8 - c] == 0);
+                    }
                 }
         }
     }
@@ -169,7 +173,9 @@ TEST(Diversify, ShuffleKeepsLineSymmetryAndRelabellingMovesEveryDigit) {
         RelabelDigits(relabelled, stream);
         for (int r = 0; r < 9; ++r)
             for (int c = 0; c < 9; ++c)
-                if (puzzle.value[r][c]) EXPECT_NE(relabelled.value[r][c], puzzle.value[r][c]);
+                if (puzzle.value[r][c]) {
+                    EXPECT_NE(relabelled.value[r][c], puzzle.value[r][c]);
+                }
     }
 }
 
