@@ -50,15 +50,21 @@ CreationOutcome SearchInOrder(const CreationRequest& request, Attempt attempt) {
 
 #pragma omp parallel for ordered schedule(dynamic, 1) num_threads(threads)
     for (int i = 0; i < kCreationIterations; ++i) {
-        KR_base candidate;
-        bool success = false;
-        if (!Cancelled(request) && !found.load(std::memory_order_relaxed)) success = attempt(i, candidate);
+        // An iteration that begins after a cancel or a success skips its work
+        // and the ordered region too: waiting for its turn would only pass the
+        // turn on, one iteration at a time.
+        if (!Cancelled(request) && !found.load(std::memory_order_relaxed)) {
+            KR_base candidate;
+            const bool success = attempt(i, candidate);
 #pragma omp ordered
-        {
-            if (success && !found.load(std::memory_order_relaxed)) {
-                outcome.puzzle = candidate;
-                outcome.iteration = i;
-                found.store(true);
+            {
+                // Earlier iterations have all left this region by now, so the
+                // lowest successful iteration is the one that stores its puzzle.
+                if (success && !found.load(std::memory_order_relaxed)) {
+                    outcome.puzzle = candidate;
+                    outcome.iteration = i;
+                    found.store(true);
+                }
             }
         }
         const int done = finished.fetch_add(1) + 1;
