@@ -16,7 +16,7 @@ done
 [ $? -eq 2 ] || fail "unsolvable accepted a rank"
 
 # Rank 9 number 3 searches for seconds; an interrupt after a moment cancels it.
-timeout -s INT 1 "$cli" create --number 3 --rank 9 --symmetry 0 >/tmp/create-out.$$ 2>/tmp/create-err.$$
+timeout --preserve-status -s INT 1 "$cli" create --number 3 --rank 9 --symmetry 0 >/tmp/create-out.$$ 2>/tmp/create-err.$$
 status=$?
 [ "$status" -eq 130 ] || fail "interrupted search ended with status $status"
 grep -q 'masuvo-cli: cancelled' /tmp/create-err.$$ || fail "no cancel message"
