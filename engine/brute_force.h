@@ -9,6 +9,10 @@ namespace masuvo {
 // solutionOut), 2 two or more (the second found is kept). The board keeps the
 // digits that propagation placed before the first guess.
 int CountSolutions(KR_solver& board, KR_base* solutionOut);
+
+// The same count on the solver board's own tables, rebuilt after every
+// placement: the reference the fast counter is tested against.
+int CountSolutionsReference(KR_solver& board, KR_base* solutionOut);
 void SearchSolutions(KR_solver& board, int depth, int& count, KR_base* solutionOut);
 
 }  // namespace masuvo

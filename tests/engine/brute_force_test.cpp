@@ -135,3 +135,38 @@ TEST(BruteForce, SinglesOnlyPuzzleIsCompletedOnTheBoard) {
 
 }  // namespace
 }  // namespace masuvo
+
+namespace masuvo {
+namespace {
+
+// The bit-set counter against the reference on every kind of puzzle: the
+// count, the kept solution and the digits left on the board agree.
+TEST(BruteForce, FastCounterAgreesWithTheReference) {
+    std::vector<std::string> puzzles;
+    for (const char* file : {"counting_cases.txt", "validity_cases.txt", "multi_solution_sample300.tsv", "top95.txt",
+                             "hardest11.txt"})
+        for (const auto& line : test::ReadDataLines(file)) puzzles.push_back(line.puzzle);
+    const auto seventeen = test::ReadDataLines("sudoku17_sample1000.txt");
+    for (size_t i = 0; i < seventeen.size(); i += 4) puzzles.push_back(seventeen[i].puzzle);
+    // Boards that contradict themselves at once, and a duplicate among the givens.
+    std::string broken = puzzles.back();
+    broken[0] = broken[0] == '.' ? '1' : '.';
+    puzzles.push_back(broken);
+    puzzles.push_back("11" + std::string(puzzles[0].begin() + 2, puzzles[0].end()));
+
+    for (const std::string& puzzle : puzzles) {
+        KR_solver fast = test::BoardFrom(puzzle);
+        KR_solver reference = test::BoardFrom(puzzle);
+        KR_base fastSolution, referenceSolution;
+        ASSERT_EQ(CountSolutions(fast, &fastSolution), CountSolutionsReference(reference, &referenceSolution))
+            << puzzle;
+        EXPECT_EQ(GridText(fastSolution), GridText(referenceSolution)) << puzzle;
+        KR_base fastBoard, referenceBoard;
+        std::memcpy(fastBoard.value, fast.value, sizeof fast.value);
+        std::memcpy(referenceBoard.value, reference.value, sizeof reference.value);
+        EXPECT_EQ(GridText(fastBoard), GridText(referenceBoard)) << puzzle;
+    }
+}
+
+}  // namespace
+}  // namespace masuvo
