@@ -265,4 +265,9 @@ void LoadBoard(KR_solver& board, const int32_t grid[81]);
 // The candidate marks of an untouched board: entry 0 clear, 1..9 set.
 void FreshCandidateMarks(uint8_t marks[81][10]);
 
+// A created puzzle becomes the current one: the session is reset, the
+// puzzle's digits become givens, it takes the name, and the state check runs
+// as after a move. The name field is the window's to show.
+void LoadCreatedPuzzle(PlaySession& session, const KR_base& puzzle, const std::string& name);
+
 }  // namespace masuvo

@@ -1,10 +1,11 @@
-// マスヴォ: the desktop program.
+// マスヴォ: the desktop program. The optional argument is a puzzle file to
+// open; see CKenrowApp::Run for the screenshot run of the end-to-end test.
 #include <QApplication>
-#include <QLabel>
+
+#include "ui/kenrow_app.h"
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    QLabel placeholder(QStringLiteral("マスヴォ"));
-    placeholder.show();
-    return application.exec();
+    masuvo::CKenrowApp app;
+    return app.Run(QApplication::arguments());
 }

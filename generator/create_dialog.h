@@ -1,0 +1,142 @@
+// 問題自動作成: the dialog that runs the rank-targeted creation search, and the
+// pieces it shares with the dialog of unsolvable puzzles (the search thread and
+// the number field with its up-down buttons).
+#pragma once
+
+#include <QAbstractSpinBox>
+#include <QDialog>
+#include <QObject>
+#include <QTimer>
+
+#include <atomic>
+#include <functional>
+#include <thread>
+
+#include "engine/board.h"
+#include "generator/creation.h"
+
+class QComboBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace masuvo {
+
+// One creation search on its own thread. The window thread never waits for it
+// while it runs: progress and the outcome come back as queued calls, and the
+// object's destructor cancels a search still running and joins its thread.
+class CreationTask : public QObject {
+public:
+    using Search = std::function<CreationOutcome(const CreationRequest&)>;
+
+    explicit CreationTask(QObject* parent = nullptr);
+    ~CreationTask() override;
+    CreationTask(const CreationTask&) = delete;
+    CreationTask& operator=(const CreationTask&) = delete;
+
+    // onProgress gets the number of iterations finished; calls are coalesced,
+    // so it may skip values. onFinished gets the outcome once the thread is done.
+    // Both run on the thread that owns this object.
+    void Start(Search search, CreationRequest request, std::function<void(int)> onProgress,
+               std::function<void(const CreationOutcome&)> onFinished);
+    // Iterations not yet begun skip their work; those under way finish.
+    void Cancel();
+    bool Cancelled() const { return cancel_.load(); }
+    // From Start until onFinished has been called.
+    bool Running() const { return running_; }
+
+private:
+    void Deliver(const CreationOutcome& outcome);
+
+    std::atomic<bool> cancel_{false};
+    std::atomic<int> done_{0};
+    std::atomic<bool> progressPosted_{false};
+    bool running_ = false;
+    std::function<void(int)> onProgress_;
+    std::function<void(const CreationOutcome&)> onFinished_;
+    std::thread worker_;
+};
+
+// A digits-only number field with up-down buttons. Typing is free (any digits,
+// even none, which reads as 0); only the buttons and the arrow keys keep to
+// 1..maximum.
+class NumberEdit : public QAbstractSpinBox {
+    Q_OBJECT
+public:
+    NumberEdit(int maximum, QWidget* parent = nullptr);
+
+    int Value() const;  // the text as a decimal number, 0 when it holds none
+    void SetValue(int value);
+    void SetText(const QString& text);
+    void stepBy(int steps) override;
+
+protected:
+    StepEnabled stepEnabled() const override;
+    QValidator::State validate(QString& input, int& pos) const override;
+
+private:
+    int maximum_;
+};
+
+// The message of a search that found nothing, shown while its dialog is open.
+void ShowCreationFailure(QWidget* parent);
+
+}  // namespace masuvo
+
+// Creates a puzzle of a chosen rank and symmetry from a number. exec() returns
+// 0 when a puzzle was created, 1 when the search was cancelled or failed or the
+// dialog was closed before starting. In difficult mode the ranks offered are
+// the three top ones.
+class CCreateDlg : public QDialog {
+    Q_OBJECT
+public:
+    CCreateDlg(int number, int rankSelection, int symmetry, bool difficult, QWidget* parent = nullptr);
+    ~CCreateDlg() override;
+
+    // The values chosen when OK was pressed (the given ones until then).
+    int number() const { return number_; }
+    int rankSelection() const { return rankSelection_; }
+    int symmetry() const { return symmetry_; }
+    int rankIndex() const { return difficult_ ? rankSelection_ + 7 : rankSelection_; }
+    // The created puzzle (end code 0 only).
+    const masuvo::KR_base& result() const { return result_; }
+    int elapsedSeconds() const { return elapsed_; }
+
+    // The status line changes every 15 seconds while the search runs.
+    void setStatusInterval(int milliseconds) { statusInterval_ = milliseconds; }
+    // The search to run: CreateRated unless a test gives another.
+    void setSearch(masuvo::CreationTask::Search search) { search_ = std::move(search); }
+
+public slots:
+    // Cancel, Escape and the close box: closes at once before the start; while
+    // the search runs, asks it to stop and closes when it has.
+    void reject() override;
+
+private:
+    void Start();
+    void ShowNextWaitText();
+    void Finish(const masuvo::CreationOutcome& outcome);
+
+    int number_;
+    int rankSelection_;
+    int symmetry_;
+    bool difficult_;
+    bool running_ = false;
+    bool messageToggle_ = false;
+    int elapsed_ = 0;
+    int statusInterval_ = 15000;
+    masuvo::KR_base result_;
+    masuvo::CreationTask::Search search_;
+
+    masuvo::NumberEdit* numberEdit_;
+    QComboBox* rankList_;
+    QComboBox* symmetryList_;
+    QLabel* status_;
+    QProgressBar* progress_;
+    QPushButton* okButton_;
+    QPushButton* cancelButton_;
+    QTimer statusTimer_;
+    // Last, so that it is destroyed first: its destructor waits for the search,
+    // whose callbacks use the members above.
+    masuvo::CreationTask task_;
+};

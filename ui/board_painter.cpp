@@ -1,0 +1,300 @@
+#include "ui/board_painter.h"
+
+#include <QPainterPath>
+
+#include "session/play_session.h"
+
+namespace masuvo {
+
+namespace {
+
+constexpr QRgb kWhite = 0xFFFFFFFF;
+constexpr QRgb kBlack = 0xFF000000;
+constexpr QRgb kDarkGrey = 0xFF505050;
+constexpr QRgb kPaleGrey = 0xFFE0E0E0;
+constexpr QRgb kAssistedRed = 0xFFFF0000;
+constexpr QRgb kMemoTeal = 0xFF006080;
+constexpr QRgb kPatternShade = 0xFFD0D0D0;
+constexpr QRgb kEliminationFrame = 0xFFFF4040;
+constexpr QRgb kStarGrey = 0xFFB0B0B0;
+constexpr QRgb kSelectionFrame = 0xFF808080;
+constexpr QRgb kPauseVeil = 0xA0E0E0E0;
+
+// Board geometry in cell units, scaled to device pixels; pens and fonts
+// take the unscaled cell size.
+class Geometry {
+public:
+    Geometry(const BoardPaintOptions& o, const QPaintDevice* device)
+        : S(o.cellSize), F(o.fontSize), cx_(o.cellSize * o.sx), cy_(o.cellSize * o.sy), sy_(o.sy), device_(device) {}
+
+    double X(double cells) const { return cells * cx_; }
+    double Y(double cells) const { return cells * cy_; }
+    QRectF Cells(double col, double row, double w, double h) const { return {X(col), Y(row), X(w), Y(h)}; }
+    QRectF Cell(int col, int row) const { return Cells(col, row, 1, 1); }
+
+    // The candidate box of digit d in a cell, in cell units.
+    QRectF CandidateBox(int col, int row, int d) const {
+        const int i = (d - 1) % 3;
+        const int j = (d - 1) / 3;
+        return Cells(col + 0.3 * i + 0.08, row + 0.3 * j + 0.08, 0.3, 0.3);
+    }
+
+    QPen Pen(QRgb colour, double widthInCells) const {
+        QPen pen{QColor::fromRgba(colour)};
+        pen.setWidthF(widthInCells * S);
+        return pen;
+    }
+
+    // A font of the given size in points, as a surface at 96·sy dots per
+    // inch would render it, whatever the device's own resolution.
+    QFont Font(double points, bool bold) const {
+        return PointFont(QStringLiteral("Arial"), points, bold, device_, sy_);
+    }
+
+    const int S;
+    const int F;
+
+private:
+    double cx_, cy_, sy_;
+    const QPaintDevice* device_;
+};
+
+void DrawCentred(QPainter& p, const QRectF& box, const QString& text, const QFont& font, QRgb colour) {
+    p.setFont(font);
+    p.setPen(QColor::fromRgba(colour));
+    p.drawText(box, Qt::AlignCenter, text);
+}
+
+QString DigitText(int d) { return QString(QChar(u'0' + d)); }
+
+const KR_hint* ShownHint(const PlaySession& s) {
+    if (s.hintStep < 0 || s.hintStep >= static_cast<int>(s.hints.size())) return nullptr;
+    return &s.hints[static_cast<size_t>(s.hintStep)];
+}
+
+// Hint highlighting: shaded pattern cells, red frames around cells that
+// lost a candidate, and the star on the cell to look at.
+void PaintHintHighlight(QPainter& p, const PlaySession& s, const Geometry& g) {
+    if (s.hintCol < 0 || s.hintRow < 0 || s.hintCol > 8 || s.hintRow > 8) return;
+    if (const KR_hint* hint = ShownHint(s)) {
+        for (int c = 0; c < 81; ++c) {
+            const QRectF cell = g.Cell(c % 9, c / 9);
+            if (hint->cellMark[c] != 0) p.fillRect(cell, QColor::fromRgba(kPatternShade));
+            bool eliminated = false;
+            for (int d = 1; d <= 9; ++d) eliminated = eliminated || hint->candMark[c][d] == 4;
+            if (eliminated) {
+                p.setPen(g.Pen(kEliminationFrame, 0.08));
+                p.setBrush(Qt::NoBrush);
+                p.drawRect(cell);
+            }
+        }
+    }
+    DrawCentred(p, g.Cells(s.hintCol + 0.03, s.hintRow + 0.1, 1, 1), QString(QChar(0x2605)),
+                g.Font(0.5 * g.S * g.F / 50.0, false), kStarGrey);
+}
+
+// The colour a join is drawn in: the mark's own, except that a yellow mark
+// joined to a green or blue one takes its neighbour's colour.
+QColor JoinColour(int index, int neighbourIndex, const QColor& own) {
+    if (index == 3 && (neighbourIndex == 1 || neighbourIndex == 2)) return HintMarkColour(neighbourIndex);
+    return own;
+}
+
+enum class Nibble { Ring, Fill };
+
+int MarkIndex(uint8_t mark, Nibble nibble) { return nibble == Nibble::Ring ? mark >> 4 : mark & 15; }
+
+// Joins of a disc or ring to the same digit's mark in the cell to the left
+// (horizontal) and above (vertical), within the block: the two edge lines of
+// a capsule.
+void PaintJoins(QPainter& p, const KR_hint& hint, const Geometry& g, int row, int col, int d, const QRectF& shape,
+                const QColor& colour, Nibble nibble) {
+    const int c = CellIndex(row, col);
+    const uint8_t hBit = nibble == Nibble::Ring ? 0x40 : 0x10;
+    const uint8_t vBit = nibble == Nibble::Ring ? 0x80 : 0x20;
+    const int index = MarkIndex(hint.candMark[c][d], nibble);
+    const double width = 0.03;  // the ring's pen, for both kinds of join
+
+    auto span = [&](bool horizontal) -> int {
+        const uint8_t bit = horizontal ? hBit : vBit;
+        const int pos = horizontal ? col : row;
+        if ((hint.candFlags[c][d] & bit) == 0) return 0;
+        auto neighbour = [&](int back) { return horizontal ? CellIndex(row, col - back) : CellIndex(row - back, col); };
+        if (pos % 3 != 0 && (hint.candFlags[neighbour(1)][d] & bit) != 0) return 1;
+        if (pos % 3 == 2 && (hint.candFlags[neighbour(2)][d] & bit) != 0) return 2;
+        return 0;
+    };
+
+    if (const int back = span(true)) {
+        const int other = MarkIndex(hint.candMark[CellIndex(row, col - back)][d], nibble);
+        p.setPen(g.Pen(JoinColour(index, other, colour).rgba(), width));
+        const double x0 = shape.center().x();
+        const double x1 = x0 - g.X(back);
+        p.drawLine(QPointF(x0, shape.top()), QPointF(x1, shape.top()));
+        p.drawLine(QPointF(x0, shape.bottom()), QPointF(x1, shape.bottom()));
+    }
+    if (const int back = span(false)) {
+        const int other = MarkIndex(hint.candMark[CellIndex(row - back, col)][d], nibble);
+        p.setPen(g.Pen(JoinColour(index, other, colour).rgba(), width));
+        const double y0 = shape.center().y();
+        const double y1 = y0 - g.Y(back);
+        p.drawLine(QPointF(shape.left(), y0), QPointF(shape.left(), y1));
+        p.drawLine(QPointF(shape.right(), y0), QPointF(shape.right(), y1));
+    }
+}
+
+// The candidates of an empty cell while the hint detail is shown: rings,
+// discs, their joins, and the candidate digits on top.
+void PaintHintCandidates(QPainter& p, const PlaySession& s, const Geometry& g, int row, int col) {
+    const KR_hint* hint = ShownHint(s);
+    const int c = CellIndex(row, col);
+    const QFont font = g.Font(0.18 * g.S, true);
+    for (int d = 1; d <= 9; ++d) {
+        const QRectF box = g.CandidateBox(col, row, d);
+        if (hint != nullptr) {
+            const uint8_t mark = hint->candMark[c][d];
+            const QRectF fill(box.x() - g.X(0.012), box.y() - g.Y(0.03), g.X(0.3), g.Y(0.3));
+            const QRectF ring = fill.adjusted(-g.X(0.015), -g.Y(0.015), g.X(0.015), g.Y(0.015));
+            if ((mark >> 4) != 0) {
+                const QColor colour = HintRingColour(mark);
+                p.setPen(g.Pen(colour.rgba(), 0.03));
+                p.setBrush(Qt::NoBrush);
+                p.drawEllipse(ring);
+                PaintJoins(p, *hint, g, row, col, d, ring, colour, Nibble::Ring);
+            }
+            if ((mark & 15) != 0) {
+                const QColor colour = HintFillColour(mark);
+                p.setPen(Qt::NoPen);
+                p.setBrush(colour);
+                p.drawEllipse(fill);
+                p.setBrush(Qt::NoBrush);
+                PaintJoins(p, *hint, g, row, col, d, fill, colour, Nibble::Fill);
+            }
+        }
+        if ((s.candMarks[c][d] & 1) != 0) {
+            const bool pale = hint != nullptr && (hint->candFlags[c][d] & 2) != 0;
+            DrawCentred(p, box, DigitText(d), font, pale ? kPaleGrey : kDarkGrey);
+        }
+    }
+}
+
+void PaintCells(QPainter& p, const PlaySession& s, const Geometry& g) {
+    const QFont regular = g.Font(0.6 * g.S * g.F / 50.0, false);
+    const QFont bold = g.Font(0.6 * g.S * g.F / 50.0, true);
+    const QFont small = g.Font(0.18 * g.S, true);
+    for (int row = 0; row < 9; ++row) {
+        for (int col = 0; col < 9; ++col) {
+            const int c = CellIndex(row, col);
+            const int v = s.values[c];
+            if (v >= 1 && v <= 9) {
+                const QRectF box = g.Cells(col, row + 0.1, 1, 1);
+                switch (s.origin[c]) {
+                    case 0: DrawCentred(p, box, DigitText(v), regular, kDarkGrey); break;
+                    case 1: DrawCentred(p, box, DigitText(v), bold, kBlack); break;
+                    case 2: DrawCentred(p, box, DigitText(v), regular, kAssistedRed); break;
+                    default: break;  // an origin the board does not know is not drawn
+                }
+            } else if (v == 0 && s.detailShown) {
+                PaintHintCandidates(p, s, g, row, col);
+            } else if (v == 0 && s.candidatesShown) {
+                for (int d = 1; d <= 9; ++d) {
+                    const uint8_t mark = s.candMarks[c][d];
+                    if ((mark & 1) == 0) continue;
+                    DrawCentred(p, g.CandidateBox(col, row, d), DigitText(d), small,
+                                (mark & 2) != 0 ? kPaleGrey : kDarkGrey);
+                }
+            } else if (v == 0) {
+                for (int d = 1; d <= 9; ++d)
+                    if (s.memo[c][d] != 0) DrawCentred(p, g.CandidateBox(col, row, d), DigitText(d), small, kMemoTeal);
+            }
+        }
+    }
+}
+
+}  // namespace
+
+QFont PointFont(const QString& family, double points, bool bold, const QPaintDevice* device, double scale) {
+    const int dpi = device != nullptr && device->logicalDpiY() > 0 ? device->logicalDpiY() : 96;
+    QFont font(family);
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(points * 96.0 * scale / dpi);
+    font.setBold(bold);
+    return font;
+}
+
+QColor HintMarkColour(int index) {
+    switch (index) {
+        case 1: return QColor::fromRgba(0xFF40C040);
+        case 2: return QColor::fromRgba(0xFF8080FF);
+        case 3: return QColor::fromRgba(0xFFFFFF40);
+        case 4: return QColor::fromRgba(0xFFFF8080);
+        case 5: return QColor::fromRgba(0xFF40F0F0);
+        case 6: return QColor::fromRgba(0xFFF080F0);
+        case 15: return QColor::fromRgba(0xFF000000);
+        default: return {};
+    }
+}
+
+QColor HintRingColour(uint8_t mark) {
+    const int ring = mark >> 4;
+    if (ring == 0) return {};
+    return ring >= 1 && ring <= 6 ? HintMarkColour(ring) : QColor::fromRgba(kBlack);
+}
+
+QColor HintFillColour(uint8_t mark) {
+    const int fill = mark & 15;
+    if (fill == 0) return {};
+    if (fill >= 7 && fill <= 14) {
+        const int ring = mark >> 4;
+        return ring >= 1 && ring <= 6 ? HintMarkColour(ring) : QColor::fromRgba(kBlack);
+    }
+    return HintMarkColour(fill);
+}
+
+void PaintBoard(QPainter& p, const PlaySession& s, const BoardPaintOptions& options) {
+    const Geometry g(options, p.device());
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+
+    p.fillRect(g.Cells(0, 0, 9, 9), QColor::fromRgba(kWhite));
+    PaintHintHighlight(p, s, g);
+
+    for (int c = 0; c < 81; ++c)
+        if (s.colour[c] != kColourNone)
+            p.fillRect(g.Cell(c % 9, c / 9), QColor::fromRgba(static_cast<QRgb>(s.colour[c])));
+
+    p.setBrush(Qt::NoBrush);
+    p.setPen(g.Pen(kBlack, 0.02));
+    for (int i = 0; i <= 9; ++i) {
+        p.drawLine(QPointF(0, g.Y(i)), QPointF(g.X(9), g.Y(i)));
+        p.drawLine(QPointF(g.X(i), 0), QPointF(g.X(i), g.Y(9)));
+    }
+    p.setPen(g.Pen(kBlack, 0.068));
+    for (int i = 0; i <= 9; i += 3) {
+        p.drawLine(QPointF(0, g.Y(i)), QPointF(g.X(9), g.Y(i)));
+        p.drawLine(QPointF(g.X(i), 0), QPointF(g.X(i), g.Y(9)));
+    }
+
+    PaintCells(p, s, g);
+
+    if (options.selectionFrame && s.selRow >= 0 && s.selRow <= 8 && s.selCol >= 0 && s.selCol <= 8) {
+        p.setPen(g.Pen(kSelectionFrame, 0.08));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(g.Cell(s.selCol, s.selRow));
+    }
+    if (options.pauseVeil && s.mode == 2) p.fillRect(g.Cells(0, 0, 9, 9), QColor::fromRgba(kPauseVeil));
+    p.restore();
+}
+
+QImage RenderBoard(const PlaySession& session, const BoardPaintOptions& options) {
+    const int w = static_cast<int>((9 * options.cellSize + 1) * options.sx);
+    const int h = static_cast<int>((9 * options.cellSize + 1) * options.sy);
+    QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    PaintBoard(painter, session, options);
+    return image;
+}
+
+}  // namespace masuvo

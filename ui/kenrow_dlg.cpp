@@ -1,0 +1,321 @@
+#include "ui/kenrow_dlg.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <chrono>
+#include <ctime>
+
+#include "generator/create_dialog.h"
+#include "generator/create_hard_dialog.h"
+#include "generator/creation.h"
+#include "session/session_text.h"
+#include "ui/fitted_font.h"
+#include "ui/hint_dialog.h"
+#include "ui/number_pad.h"
+#include "ui/sound_player.h"
+#include "ui/volume_dialog.h"
+
+namespace masuvo {
+
+namespace {
+
+const QString kCaption = QStringLiteral("マスヴォ");
+const QString kPuzzleFilter = QStringLiteral("Kenrow Data Files (*.kzd)");
+
+}  // namespace
+
+CKenrowDlg::CKenrowDlg(const AppSettings& settings, const DataFolders& folders, double sx, double sy, QWidget* parent)
+    : QMainWindow(parent), settings_(settings), sx_(sx), sy_(sy) {
+    setObjectName(QStringLiteral("mainWindow"));
+    setWindowTitle(kCaption);
+    setFont(QFont(QStringLiteral("Meiryo UI"), 9));
+    session_ = std::make_unique<PlaySession>(*this, folders);
+    session_->timeDisplay = settings_.time_disp == 1;
+    sound_ = std::make_unique<SoundPlayer>();
+    sound_->SetVolume(settings_.volume);
+
+    CreateMenus();
+    UpdateViewMarks();
+    CreateControls();
+    LayoutControls();
+    RebuildBackground();
+    session_->ResetSession();
+
+    pad_ = new CNumberDlg(this, sx_, sy_);
+    pad_->hide();
+    connect(pad_, &CNumberDlg::command, this, &CKenrowDlg::PadCommand);
+
+    tick_.setInterval(1000);
+    connect(&tick_, &QTimer::timeout, this, [this] { session_->Tick(); });
+
+    // Board keys are seen before the focused control and the accelerators.
+    qApp->installEventFilter(this);
+    client_->setFocus();
+}
+
+CKenrowDlg::~CKenrowDlg() {
+    qApp->removeEventFilter(this);
+    tick_.stop();
+    if (hintDialog_) delete hintDialog_.data();
+}
+
+QPoint CKenrowDlg::CellPoint(int row, int col, int subDigit) const {
+    const double S = settings_.size;
+    double x = (col + 0.5) * S;
+    double y = (row + 0.5) * S;
+    if (subDigit >= 1 && subDigit <= 9) {
+        x = (col + ((subDigit - 1) % 3 + 0.5) / 3.0) * S;
+        y = (row + ((subDigit - 1) / 3 + 0.5) / 3.0) * S;
+    }
+    return {static_cast<int>(X(20 + x)), static_cast<int>(Y(20 + y))};
+}
+
+void CKenrowDlg::OpenCommandLineFile(const QString& path) {
+    const qsizetype dot = path.lastIndexOf(u'.');
+    const QString extension = dot >= 0 ? path.mid(dot + 1) : QString();
+    // Pictures are imported by the image import, which this build lacks.
+    if (extension != u"kzd") return;
+    if (!session_->ReadPuzzleFile(path.toStdString())) return;
+    session_->SetName(FileStem(path.toStdString()));
+    SetText(Field::Name, session_->name);
+}
+
+void CKenrowDlg::LoadCreatedPuzzle(const KR_base& puzzle, const std::string& name, int seconds) {
+    masuvo::LoadCreatedPuzzle(*session_, puzzle, name);
+    SetText(Field::Name, session_->name);
+    std::string text = messageText_;
+    if (!text.empty()) text += "\r\n";
+    SetText(Field::Message, text + "問題作成時間：" + TimeText(seconds));
+}
+
+// ---- SessionView ----
+
+void CKenrowDlg::SetText(Field field, const std::string& text) {
+    QString value = QString::fromStdString(text);
+    if (field == Field::Message) {
+        messageText_ = text;
+        value.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        message_->setPlainText(value);
+        return;
+    }
+    auto it = fields_.find(field);
+    if (it == fields_.end()) return;
+    if (auto* label = qobject_cast<QLabel*>(it->second)) {
+        label->setText(value);
+        FitFont(label, value);
+    } else if (auto* edit = qobject_cast<QLineEdit*>(it->second)) {
+        edit->setText(value);
+        edit->setCursorPosition(0);
+    }
+}
+
+void CKenrowDlg::SetDigitCountText(int digit, const std::string& text) {
+    if (digit >= 1 && digit <= 9) digitCounts_[digit - 1]->setText(QString::fromStdString(text));
+}
+
+void CKenrowDlg::EnableControl(Control control, bool enabled) {
+    if (auto item = items_.find(control); item != items_.end()) {
+        item->second->setEnabled(enabled && !item->second->property("unavailable").toBool());
+        return;
+    }
+    if (auto widgets = controls_.find(control); widgets != controls_.end())
+        for (QWidget* w : widgets->second) w->setEnabled(enabled);
+}
+
+void CKenrowDlg::SetCandidatesPressed(bool pressed) { candidatesButton_->setChecked(pressed); }
+
+void CKenrowDlg::SetAcceptDrops(bool accept) { setAcceptDrops(accept); }
+
+bool CKenrowDlg::AskYesNo(const std::string& question) {
+    QMessageBox box(QMessageBox::Question, kCaption, QString::fromStdString(question),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    return box.exec() == QMessageBox::Yes;
+}
+
+Answer CKenrowDlg::AskYesNoCancel(const std::string& question) {
+    QMessageBox box(QMessageBox::Question, kCaption, QString::fromStdString(question),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
+    box.setEscapeButton(QMessageBox::Cancel);
+    const int answer = box.exec();
+    return answer == QMessageBox::Yes ? Answer::Yes : answer == QMessageBox::No ? Answer::No : Answer::Cancel;
+}
+
+void CKenrowDlg::ShowMessageBox(const std::string& text) {
+    QMessageBox box(QMessageBox::Warning, kCaption, QString::fromStdString(text), QMessageBox::Ok, this);
+    box.exec();
+}
+
+void CKenrowDlg::PlaySound(Sound sound) { sound_->Play(sound); }
+
+void CKenrowDlg::Repaint() {
+    board_->update();
+    // The overtime brackets are drawn on the window itself.
+    client_->update();
+}
+
+void CKenrowDlg::OpenHintDialog(const std::string& text, HintDialogOwner) {
+    CloseHintDialog();
+    auto* dialog = new CHintDlg(QString::fromStdString(text), session_->detailShown, sx_, sy_, this);
+    connect(dialog, &CHintDlg::stepSelected, this, [this](int index) { session_->SelectHintStep(index); });
+    connect(dialog, &CHintDlg::detailToggled, this, [this](bool pressed, int index) {
+        session_->SetDetail(pressed);
+        session_->SelectHintStep(index);
+    });
+    connect(dialog, &CHintDlg::closedByUser, this, &CKenrowDlg::HintDialogClosedByUser);
+    dialog->move(client_->mapToGlobal(QPoint(static_cast<int>(X(settings_.size * 9 + 25)), static_cast<int>(Y(20)))));
+    hintDialog_ = dialog;
+    dialog->show();
+}
+
+void CKenrowDlg::HintDialogClosedByUser() {
+    if (!hintDialog_) return;
+    CHintDlg* dialog = hintDialog_.data();
+    hintDialog_ = nullptr;
+    dialog->deleteLater();
+    session_->HintDialogClosed();
+}
+
+void CKenrowDlg::CloseHintDialog() {
+    if (!hintDialog_) return;
+    CHintDlg* dialog = hintDialog_.data();
+    hintDialog_ = nullptr;
+    // The session has already forgotten the dialog: it must not hear of it again.
+    disconnect(dialog, nullptr, this, nullptr);
+    dialog->hide();
+    dialog->deleteLater();
+}
+
+void CKenrowDlg::HideNumberPad() { pad_->hide(); }
+
+void CKenrowDlg::OpenDeveloperTools() {
+    // The developer tools are not part of this build.
+}
+
+int64_t CKenrowDlg::MonotonicSeconds() {
+    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+int64_t CKenrowDlg::WallClockSeconds() { return static_cast<int64_t>(std::time(nullptr)); }
+
+void CKenrowDlg::StartTick() { tick_.start(); }
+
+void CKenrowDlg::StopTick() { tick_.stop(); }
+
+// ---- Window ----
+
+void CKenrowDlg::closeEvent(QCloseEvent* event) {
+    // Nothing is asked and nothing of the play is kept; the clock stops
+    // before the window's state goes away.
+    tick_.stop();
+    pad_->hide();
+    if (hintDialog_) hintDialog_->hide();
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != this && w->windowTitle() == u"msv camera") w->close();
+    event->accept();
+}
+
+// ---- Commands ----
+
+void CKenrowDlg::OnLoad() {
+    const QString start =
+        QString::fromStdString(session_->rememberedFolder) + u'/' + QString::fromStdString(session_->name);
+    QFileDialog dialog(this, QStringLiteral("データ読込"), start, kPuzzleFilter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(QStringLiteral("kzd"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    session_->LoadPuzzleCommand(dialog.selectedFiles().constFirst().toStdString());
+}
+
+void CKenrowDlg::OnSave() {
+    const QString start =
+        QString::fromStdString(session_->rememberedFolder) + u'/' + QString::fromStdString(session_->name);
+    QFileDialog dialog(this, QStringLiteral("データ保存"), start, kPuzzleFilter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("kzd"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    session_->SavePuzzleCommand(dialog.selectedFiles().constFirst().toStdString());
+}
+
+void CKenrowDlg::OnCopy() { QGuiApplication::clipboard()->setText(QString::fromStdString(session_->BoardText())); }
+
+void CKenrowDlg::OnPaste() { session_->PasteBoardText(QGuiApplication::clipboard()->text().toStdString()); }
+
+void CKenrowDlg::OnCreatePuzzle() {
+    CCreateDlg dialog(settings_.create_number, settings_.create_rank, settings_.create_symmetry, false, this);
+    const int code = dialog.exec();
+    // The choices are kept whether or not a puzzle was made.
+    settings_.create_number = dialog.number();
+    settings_.create_rank = dialog.rankSelection();
+    settings_.create_symmetry = dialog.symmetry();
+    if (code == 0)
+        LoadCreatedPuzzle(dialog.result(), RatedPuzzleName(dialog.rankIndex(), dialog.symmetry(), dialog.number()),
+                          dialog.elapsedSeconds());
+}
+
+void CKenrowDlg::OnCreateDifficult() {
+    CCreateDlg dialog(settings_.difficult_number, settings_.difficult_rank, settings_.difficult_symmetry, true, this);
+    const int code = dialog.exec();
+    settings_.difficult_number = dialog.number();
+    settings_.difficult_rank = dialog.rankSelection();
+    settings_.difficult_symmetry = dialog.symmetry();
+    if (code == 0)
+        LoadCreatedPuzzle(dialog.result(), RatedPuzzleName(dialog.rankIndex(), dialog.symmetry(), dialog.number()),
+                          dialog.elapsedSeconds());
+}
+
+void CKenrowDlg::OnCreateUnsolvable() {
+    CCreateHardDlg dialog(settings_.hard_number, settings_.hard_symmetry, this);
+    const int code = dialog.exec();
+    settings_.hard_number = dialog.number();
+    settings_.hard_symmetry = dialog.symmetry();
+    if (code == 0)
+        LoadCreatedPuzzle(dialog.result(), UnsolvablePuzzleName(dialog.symmetry(), dialog.number()),
+                          dialog.elapsedSeconds());
+}
+
+void CKenrowDlg::OnVolume() {
+    CVolumeDlg dialog(settings_.volume, *sound_, this);
+    dialog.exec();
+    settings_.volume = dialog.volume();
+    sound_->SetVolume(settings_.volume);
+}
+
+void CKenrowDlg::SetBoardSize(int size) {
+    settings_.size = size;
+    LayoutControls();
+    RebuildBackground();
+    UpdateViewMarks();
+    Repaint();
+}
+
+void CKenrowDlg::SetFontSize(int size) {
+    settings_.font_size = size;
+    UpdateViewMarks();
+    Repaint();
+}
+
+void CKenrowDlg::ToggleTimeDisplay() {
+    settings_.time_disp = settings_.time_disp == 1 ? 0 : 1;
+    UpdateViewMarks();
+    session_->SetTimeDisplay(settings_.time_disp == 1);
+    Repaint();
+}
+
+void CKenrowDlg::ToggleWood() {
+    settings_.wood_pattern = settings_.wood_pattern == 1 ? 0 : 1;
+    UpdateViewMarks();
+    RebuildBackground();
+    Repaint();
+}
+
+}  // namespace masuvo

@@ -1,0 +1,173 @@
+// CKenrowDlg, the main window: the board, the play buttons and fields, the
+// menus and accelerators. It owns the one play session for the whole run
+// and is a thin layer over it: it shows what the session says, asks what the
+// session asks, keeps the one-second tick and turns keys, clicks, menu
+// commands and dropped files into session operations.
+#pragma once
+
+#include <QImage>
+#include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/board.h"
+#include "session/app_settings.h"
+#include "session/play_session.h"
+#include "session/session_view.h"
+#include "ui/hint_dialog.h"
+
+class QAction;
+class QActionGroup;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace masuvo {
+
+class CNumberDlg;
+class SoundPlayer;
+
+class CKenrowDlg : public QMainWindow, public SessionView {
+    Q_OBJECT
+
+public:
+    // sx, sy: the display scale factors (logical dots per inch / 96).
+    CKenrowDlg(const AppSettings& settings, const DataFolders& folders, double sx, double sy,
+               QWidget* parent = nullptr);
+    ~CKenrowDlg() override;
+
+    PlaySession& session() { return *session_; }
+    const AppSettings& settings() const { return settings_; }
+
+    // A file named on the command line: a puzzle file ("kzd", compared
+    // exactly) is loaded and names the puzzle; pictures and anything else
+    // are left alone.
+    void OpenCommandLineFile(const QString& path);
+
+    // A puzzle handed over by a creation dialog becomes the current puzzle;
+    // the creation time follows the state check's message.
+    void LoadCreatedPuzzle(const KR_base& puzzle, const std::string& name, int seconds);
+
+    // The board's widget, the client area below the menu bar and the
+    // client point of a cell's sub-square (digit 1..9, 0 for the centre).
+    QWidget* boardWidget() const { return board_; }
+    QWidget* clientArea() const { return client_; }
+    QPoint CellPoint(int row, int col, int subDigit = 0) const;
+    CNumberDlg* numberPad() const { return pad_; }
+    CHintDlg* hintDialog() const { return hintDialog_; }
+    const QImage& background() const { return background_; }
+    QAction* action(const QString& objectName) const;
+
+    // ---- SessionView ----
+    void SetText(Field field, const std::string& text) override;
+    void SetDigitCountText(int digit, const std::string& text) override;
+    void EnableControl(Control control, bool enabled) override;
+    void SetCandidatesPressed(bool pressed) override;
+    void SetAcceptDrops(bool accept) override;
+    bool AskYesNo(const std::string& question) override;
+    Answer AskYesNoCancel(const std::string& question) override;
+    void ShowMessageBox(const std::string& text) override;
+    void PlaySound(Sound sound) override;
+    void Repaint() override;
+    void OpenHintDialog(const std::string& text, HintDialogOwner owner) override;
+    void CloseHintDialog() override;
+    void HideNumberPad() override;
+    void OpenDeveloperTools() override;
+    int64_t MonotonicSeconds() override;
+    int64_t WallClockSeconds() override;
+    void StartTick() override;
+    void StopTick() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    // Construction (kenrow_layout.cpp, kenrow_menus.cpp).
+    void CreateControls();
+    void CreateMenus();
+    void LayoutControls();
+    void RebuildBackground();
+    void UpdateViewMarks();
+    void PaintClient(QPainter& painter);
+    void PaintBoardView(QPainter& painter);
+
+    // Input (kenrow_input.cpp).
+    bool OfferKey(QKeyEvent* event);
+    void ClientMousePress(QMouseEvent* event);
+    void PadCommand(int id, int value);
+
+    // Commands.
+    void OnCreatePuzzle();
+    void OnCreateDifficult();
+    void OnCreateUnsolvable();
+    void OnVolume();
+    void OnLoad();
+    void OnSave();
+    void OnCopy();
+    void OnPaste();
+    void SetBoardSize(int size);
+    void SetFontSize(int size);
+    void ToggleTimeDisplay();
+    void ToggleWood();
+    void HintDialogClosedByUser();
+    bool LoadDroppedFile(const QString& path);
+
+    double X(double x) const { return x * sx_; }
+    double Y(double y) const { return y * sy_; }
+
+    AppSettings settings_;
+    double sx_;
+    double sy_;
+    std::unique_ptr<PlaySession> session_;
+    std::unique_ptr<SoundPlayer> sound_;
+    QTimer tick_;
+    QImage background_;
+    std::string messageText_;
+
+    QWidget* client_ = nullptr;
+    QWidget* board_ = nullptr;
+    CNumberDlg* pad_ = nullptr;
+    QPointer<CHintDlg> hintDialog_;
+
+    // Controls by role; the layout places them and the session enables them.
+    QLabel* modeText_ = nullptr;
+    QLabel* status_ = nullptr;
+    QLineEdit* name_ = nullptr;
+    QPlainTextEdit* message_ = nullptr;
+    QLabel* cellInfoLabel_ = nullptr;
+    QLabel* counts_ = nullptr;
+    QLabel* version_ = nullptr;
+    QLabel* secondInfo_ = nullptr;
+    QLabel* digitLabels_[9] = {};
+    QLabel* digitCounts_[9] = {};
+    std::map<Field, QWidget*> fields_;
+    std::map<Control, std::vector<QWidget*>> controls_;
+    std::map<Control, QAction*> items_;
+    std::map<QString, QAction*> actions_;
+    QPushButton* candidatesButton_ = nullptr;
+
+    QActionGroup* boardSizes_ = nullptr;
+    QActionGroup* fontSizes_ = nullptr;
+    QAction* timeDisplayItem_ = nullptr;
+    QAction* woodItem_ = nullptr;
+
+    // The key that was offered to the board at its shortcut check, so that
+    // the key press that follows is not offered twice.
+    struct OfferedKey {
+        int key = 0;
+        int modifiers = 0;
+        bool taken = false;
+        bool pending = false;
+    };
+    OfferedKey offered_;
+};
+
+}  // namespace masuvo
