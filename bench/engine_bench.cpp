@@ -28,14 +28,15 @@ void Load(masuvo::KR_solver& board, const masuvo::KR_base& grid) {
         for (int c = 0; c < 9; ++c) board.value[r][c] = grid.value[r][c];
 }
 
-void CountSolutionsOver(benchmark::State& state, const char* file, size_t limit) {
+template <int (*Count)(masuvo::KR_solver&, masuvo::KR_base*)>
+void CountWith(benchmark::State& state, const char* file, size_t limit) {
     const auto puzzles = LoadSet(file, limit);
     for (auto _ : state) {
         for (const auto& grid : puzzles) {
             masuvo::KR_solver board;
             Load(board, grid);
             masuvo::KR_base solution;
-            benchmark::DoNotOptimize(masuvo::CountSolutions(board, &solution));
+            benchmark::DoNotOptimize(Count(board, &solution));
         }
     }
     state.counters["puzzles/s"] =
@@ -57,10 +58,22 @@ void RateOver(benchmark::State& state, const char* file, size_t limit) {
         benchmark::Counter(static_cast<double>(puzzles.size()), benchmark::Counter::kIsIterationInvariantRate);
 }
 
+
+// The bit-set counter and the rebuilding reference, side by side.
+void CountSolutionsOver(benchmark::State& state, const char* file, size_t limit) {
+    CountWith<masuvo::CountSolutions>(state, file, limit);
+}
+void CountSolutionsReferenceOver(benchmark::State& state, const char* file, size_t limit) {
+    CountWith<masuvo::CountSolutionsReference>(state, file, limit);
+}
+
 }  // namespace
 
 BENCHMARK_CAPTURE(CountSolutionsOver, sudoku17_1000, "sudoku17_sample1000.txt", 1000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(CountSolutionsReferenceOver, sudoku17_1000, "sudoku17_sample1000.txt", 1000)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(CountSolutionsOver, top95, "top95.txt", 95)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(CountSolutionsReferenceOver, top95, "top95.txt", 95)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(RateOver, graded_500, "graded_5000.csv", 500)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(RateOver, top95, "top95.txt", 95)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(RateOver, se_rated_100, "se_rated_sample2000.tsv", 100)->Unit(benchmark::kMillisecond);
