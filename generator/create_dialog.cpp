@@ -265,7 +265,7 @@ void CCreateDlg::Finish(const masuvo::CreationOutcome& outcome) {
     running_ = false;
     elapsed_ = outcome.seconds;
     // A cancel asked for before this point wins, even over a puzzle already found.
-    if (false) {
+    if (task_.Cancelled()) {
         done(1);
         return;
     }
