@@ -1,5 +1,5 @@
 // A tour of the main window's looks: a puzzle in play, the candidates, a
-// hint in detail, the number pad and the wood grain. Each stop is grabbed
+// hint in detail, the number pad, the wood grain and the creation dialog at work. Each stop is grabbed
 // with its popups drawn where they stand, and checked for size. With
 // MASUVO_SCREENSHOT_DIR set, the pictures are also written there as PNG
 // files. docs/screenshots is made this way under a virtual X server, with
@@ -14,9 +14,12 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
 #include <QTest>
 #include <memory>
 
+#include "generator/create_dialog.h"
 #include "records/record_file.h"
 #include "session/play_session.h"
 #include "ui/hint_dialog.h"
@@ -168,6 +171,32 @@ private slots:
         Open(settings);
         Play();
         Grab(u"wood_background"_s);
+    }
+
+    // The creation dialog while it searches: a stand-in search reports 2,500
+    // seeds done and waits for the cancel, so the picture is always the same.
+    void creationDialog() {
+        Open();
+        CCreateDlg dialog(1, 6, 0, false, window_.get());
+        dialog.setSearch([](const CreationRequest& request) {
+            if (request.progress) request.progress(2500);
+            while (!request.cancel->load()) QThread::msleep(5);
+            CreationOutcome outcome;
+            outcome.status = CreationStatus::Cancelled;
+            return outcome;
+        });
+        QTimer::singleShot(0, &dialog, [&] {
+            QTest::mouseClick(dialog.findChild<QPushButton*>(u"okButton"_s), Qt::LeftButton);
+            QTimer::singleShot(300, &dialog, [&] {
+                QCoreApplication::processEvents();
+                const QImage image = dialog.grab().toImage();
+                const QString folder = qEnvironmentVariable("MASUVO_SCREENSHOT_DIR");
+                if (!folder.isEmpty()) image.save(folder + u"/creation_dialog.png"_s);
+                QVERIFY(!image.isNull());
+                QTest::mouseClick(dialog.findChild<QPushButton*>(u"cancelButton"_s), Qt::LeftButton);
+            });
+        });
+        QCOMPARE(dialog.exec(), 1);
     }
 
     // The other board sizes: controls placed, nothing outside the window.
