@@ -13,33 +13,22 @@
 #include <vector>
 
 #include "engine/brute_force.h"
+#include "session/headless_view.h"
 #include "session/play_session.h"
 
 namespace {
 
 using namespace masuvo;
 
-// A window that shows nothing and answers every question with yes.
-class SilentView : public SessionView {
+// A window that shows nothing, answers every question with yes and keeps a
+// fixed clock.
+class SilentView : public HeadlessView {
 public:
-    void SetText(Field, const std::string&) override {}
-    void SetDigitCountText(int, const std::string&) override {}
-    void EnableControl(Control, bool) override {}
-    void SetCandidatesPressed(bool) override {}
-    void SetAcceptDrops(bool) override {}
+    SilentView() : HeadlessView(nullptr) {}
     bool AskYesNo(const std::string&) override { return true; }
     Answer AskYesNoCancel(const std::string&) override { return Answer::No; }
-    void ShowMessageBox(const std::string&) override {}
-    void PlaySound(Sound) override {}
-    void Repaint() override {}
-    void OpenHintDialog(const std::string&, HintDialogOwner) override {}
-    void CloseHintDialog() override {}
-    void HideNumberPad() override {}
-    void OpenDeveloperTools() override {}
     int64_t MonotonicSeconds() override { return 1000; }
     int64_t WallClockSeconds() override { return 1767225600; }
-    void StartTick() override {}
-    void StopTick() override {}
 };
 
 struct Puzzle {

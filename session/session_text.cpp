@@ -39,18 +39,6 @@ std::string TimeText(int64_t seconds) {
     return Format("%lld分 %02lld秒", static_cast<long long>(seconds / 60), static_cast<long long>(seconds % 60));
 }
 
-std::string WithSeparators(int64_t value) {
-    const bool negative = value < 0;
-    const uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-    std::string digits = std::to_string(magnitude);
-    std::string out;
-    for (size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
-        out += digits[i];
-    }
-    return negative ? "-" + out : out;
-}
-
 std::string OneDecimal(double value) {
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 1);

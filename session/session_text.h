@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "tools/text_columns.h"  // WithSeparators
+
 namespace masuvo {
 
 // "%d分 %02d秒".
 std::string TimeText(int64_t seconds);
-// 1234567 -> "1,234,567"; a negative value gets "-" in front.
-std::string WithSeparators(int64_t value);
 // "%.1f" with "." whatever the process locale (the window's toolkit sets one).
 std::string OneDecimal(double value);
 

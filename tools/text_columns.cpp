@@ -23,7 +23,7 @@ std::string PadLeft(const std::string& utf8, int columns) {
 
 std::string WithSeparators(long long value) {
     const bool negative = value < 0;
-    std::string digits = std::to_string(negative ? -static_cast<unsigned long long>(value)
+    std::string digits = std::to_string(negative ? 0 - static_cast<unsigned long long>(value)
                                                  : static_cast<unsigned long long>(value));
     std::string out;
     const int n = static_cast<int>(digits.size());
