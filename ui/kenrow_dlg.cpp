@@ -17,6 +17,7 @@
 #include "generator/create_hard_dialog.h"
 #include "generator/creation.h"
 #include "session/session_text.h"
+#include "ui/app_icon.h"
 #include "ui/fitted_font.h"
 #include "ui/hint_dialog.h"
 #include "ui/number_pad.h"
@@ -36,6 +37,7 @@ CKenrowDlg::CKenrowDlg(const AppSettings& settings, const DataFolders& folders, 
     : QMainWindow(parent), settings_(settings), sx_(sx), sy_(sy) {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(kCaption);
+    setWindowIcon(masuvo::AppIcon());
     setFont(QFont(QStringLiteral("Meiryo UI"), 9));
     session_ = std::make_unique<PlaySession>(*this, folders);
     session_->timeDisplay = settings_.time_disp == 1;

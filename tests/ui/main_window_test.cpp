@@ -141,6 +141,8 @@ private slots:
         QCOMPARE(Text(u"elapsedTime"_s), u"0分 00秒"_s);
         QCOMPARE(Text(u"cellInfo"_s), u"問題： 0　　アシスト： 0　　解答： 0　　残り：81"_s);
         QCOMPARE(Text(u"versionText"_s), u"version 3.1.0"_s);
+        QVERIFY(!w.windowIcon().isNull());
+        QVERIFY(!w.windowIcon().pixmap(32, 32).isNull());
 
         const std::pair<const char16_t*, bool> buttons[] = {
             {u"createButton", true},       {u"clearAllButton", true},     {u"startButton", true},
