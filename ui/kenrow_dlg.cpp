@@ -13,8 +13,8 @@
 #include <chrono>
 #include <ctime>
 
-#include "generator/create_dialog.h"
-#include "generator/create_hard_dialog.h"
+#include "ui/create_dialog.h"
+#include "ui/create_hard_dialog.h"
 #include "generator/creation.h"
 #include "session/session_text.h"
 #include "ui/app_icon.h"

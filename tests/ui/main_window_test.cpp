@@ -21,7 +21,7 @@
 #include <QUrl>
 #include <memory>
 
-#include "generator/create_dialog.h"
+#include "ui/create_dialog.h"
 #include "generator/creation.h"
 #include "records/record_file.h"
 #include "session/play_session.h"

@@ -19,7 +19,7 @@
 #include <QTest>
 #include <memory>
 
-#include "generator/create_dialog.h"
+#include "ui/create_dialog.h"
 #include "records/record_file.h"
 #include "session/play_session.h"
 #include "ui/hint_dialog.h"

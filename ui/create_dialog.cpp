@@ -1,4 +1,4 @@
-#include "generator/create_dialog.h"
+#include "ui/create_dialog.h"
 
 #include <QComboBox>
 #include <QFont>

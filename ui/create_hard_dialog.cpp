@@ -1,4 +1,4 @@
-#include "generator/create_hard_dialog.h"
+#include "ui/create_hard_dialog.h"
 
 #include <QComboBox>
 #include <QFont>

@@ -5,7 +5,7 @@
 #include <QDialog>
 
 #include "engine/board.h"
-#include "generator/create_dialog.h"
+#include "ui/create_dialog.h"
 
 class QComboBox;
 class QLabel;
