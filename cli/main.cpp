@@ -5,6 +5,7 @@
 #include "cli/creation_commands.h"
 #include "cli/engine_commands.h"
 #include "cli/report_commands.h"
+#include "cli/stats_command.h"
 
 namespace {
 
@@ -17,6 +18,8 @@ void PrintUsage() {
         "  hint    puzzle, result, row,col,digit, texts of the needed steps, their techniques\n"
         "  steps   the solution-steps report of each puzzle\n"
         "  evaluate FILE.kzd...   the evaluation report of the puzzle files\n"
+        "  stats [FILE]           the history statistics of an achievement record file\n"
+        "                         (default: <Documents>/マスヴォ２/達成記録.csv)\n"
         "  create --number N --rank R --symmetry S [--threads T]   puzzle, name, seconds\n"
         "  unsolvable --number N --symmetry S [--threads T]        puzzle, name, seconds\n",
         stderr);
@@ -38,6 +41,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(command, "hint") == 0) return masuvo::cli::RunHint();
     if (std::strcmp(command, "steps") == 0) return masuvo::cli::RunSteps();
     if (std::strcmp(command, "evaluate") == 0) return masuvo::cli::RunEvaluate(argc, argv);
+    if (std::strcmp(command, "stats") == 0) return masuvo::cli::RunStats(argc, argv);
     if (std::strcmp(command, "create") == 0) return masuvo::cli::RunCreate(argc, argv);
     if (std::strcmp(command, "unsolvable") == 0) return masuvo::cli::RunUnsolvable(argc, argv);
     std::fprintf(stderr, "masuvo-cli: unknown command '%s'\n", command);
