@@ -7,7 +7,7 @@
 #include "cli/puzzle_input.h"
 #include "session/headless_view.h"
 #include "session/play_session.h"
-#include "tools/evaluation_report.h"
+#include "session/developer_tools.h"
 #include "tools/solution_steps_report.h"
 
 namespace masuvo::cli {
@@ -30,42 +30,25 @@ int RunSteps() {
     }) ? 0 : 1;
 }
 
-// The file name after the last '/' with the extension (from the last '.') removed.
-std::string FileTitle(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    std::string title = slash == std::string::npos ? path : path.substr(slash + 1);
-    const size_t dot = title.find_last_of('.');
-    if (dot != std::string::npos) title.erase(dot);
-    return title;
-}
-
 int RunEvaluate(int argc, char** argv) {
     if (argc < 3) {
         std::fputs("usage: masuvo-cli evaluate FILE.kzd...\n", stderr);
         return 2;
     }
-    std::string currentPath;
+    std::vector<std::string> paths(argv + 2, argv + argc);
+    size_t current = 0;
     bool allRead = true;
-    HeadlessView view([&currentPath](const std::string& message) {
-        std::fprintf(stderr, "%s: %s\n", currentPath.c_str(), message.c_str());
+    HeadlessView view([&](const std::string& message) {
+        allRead = false;
+        std::fprintf(stderr, "%s: %s\n", paths[current].c_str(), message.c_str());
     });
     PlaySession session(view, DataFolders());
-    std::vector<EvaluatedFile> files;
-    for (int i = 2; i < argc; ++i) {
-        currentPath = argv[i];
-        if (!session.ReadPuzzleFile(currentPath)) {
-            allRead = false;
-            continue;
-        }
-        EvaluatedFile file;
-        file.title = FileTitle(currentPath);
-        file.solutionCount = session.solutionCount;
-        file.solvable = session.solvable;
-        file.difficulty = session.difficulty;
-        file.usage = session.usageNow;
-        files.push_back(file);
-    }
-    Write(WithLineFeeds(EvaluationReport(files)));
+    // The same batch as the developer tools' 全ファイル評価, so both reports agree.
+    const std::string report = EvaluateFiles(session, paths, [&current](int index, int) {
+        current = static_cast<size_t>(index);
+        return true;
+    });
+    Write(WithLineFeeds(report));
     return allRead ? 0 : 1;
 }
 

@@ -41,8 +41,14 @@ std::string EvaluationReport(const std::vector<EvaluatedFile>& files) {
     Usage perRank[kRankCount];
     int filesPerRank[kRankCount] = {};
     int number = 0;
+    int readable = 0;
     for (const EvaluatedFile& file : files) {
         ++number;
+        if (!file.readable) {
+            list += Format("%3d  ", number) + PadRight(file.title, titleWidth) + "  ファイルを読込めません。\r\n";
+            continue;
+        }
+        ++readable;
         const std::string line = Format("%3d  ", number) + PadRight(file.title, titleWidth) + "  状態：" +
                                  PadRight(SolutionText(file.solutionCount), 4) + "　" +
                                  PadRight(SolvableText(file.solvable), 6) + "　　難易度：" +
@@ -64,7 +70,7 @@ std::string EvaluationReport(const std::vector<EvaluatedFile>& files) {
         report += kAsterisks + Format("○ 解法合計 %s[%d]\r\n\r\n", RankNameOfIndex(rank), filesPerRank[rank]);
         report += TechniqueSummary(perRank[rank], "\r\n", 5);
     }
-    report += kAsterisks + Format("● 解法合計 全体[%d]\r\n\r\n", static_cast<int>(files.size()));
+    report += kAsterisks + Format("● 解法合計 全体[%d]\r\n\r\n", readable);
     report += TechniqueSummary(overall, "\r\n", 5);
     return report;
 }

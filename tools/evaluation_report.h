@@ -1,5 +1,6 @@
 // The report of the batch evaluation (全ファイル評価): one line per file, the
-// technique summary of each, and totals per rank and overall.
+// technique summary of each, and totals per rank and overall. A file that
+// could not be read keeps its number in the list and adds to no total.
 #pragma once
 
 #include <string>
@@ -15,6 +16,7 @@ struct EvaluatedFile {
     int solvable = 0;       // 1, 0, -1
     int difficulty = 0;
     Usage usage;
+    bool readable = true;  // false: listed as unreadable, counted nowhere
 };
 
 std::string EvaluationReport(const std::vector<EvaluatedFile>& files);

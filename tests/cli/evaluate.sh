@@ -11,8 +11,11 @@ status=$?
 [ "$status" -ne 0 ] || fail "exit status 0 despite unreadable files"
 grep -q 'not_a_puzzle.kzd: ファイルを読込めません。' /tmp/eval-err.$$ || fail "no message for the malformed file"
 grep -q '/nonexistent/x.kzd: 読込ファイルをオープンできません。：' /tmp/eval-err.$$ || fail "no message for the missing file"
-printf '%s\n' "$out" | grep -qx '  1  top95_1    状態：単解　可解  　　難易度：  5,420　　超絶難問  ' || fail "line of the first file: $(printf '%s\n' "$out" | head -2)"
-printf '%s\n' "$out" | grep -q '^  2  例題_基本  状態：単解　可解' || fail "second file missing"
+# Unreadable files keep their number in the list; titles are padded to the widest.
+printf '%s\n' "$out" | grep -qx '  1  not_a_puzzle  ファイルを読込めません。' || fail "unreadable file not listed: $(printf '%s\n' "$out" | head -2)"
+printf '%s\n' "$out" | grep -qx '  2  top95_1       状態：単解　可解  　　難易度：  5,420　　超絶難問  ' || fail "line of the first readable file: $(printf '%s\n' "$out" | head -2)"
+printf '%s\n' "$out" | grep -qx '  3  x             ファイルを読込めません。' || fail "missing file not listed"
+printf '%s\n' "$out" | grep -q '^  4  例題_基本     状態：単解　可解' || fail "second readable file missing"
 printf '%s\n' "$out" | grep -q '^● 解法合計 全体\[2\]$' || fail "overall total missing"
 
 "$cli" evaluate "$data/top95_1.kzd" >/dev/null || fail "a readable file alone gave a non-zero status"

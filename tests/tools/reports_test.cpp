@@ -93,5 +93,21 @@ TEST(Reports, EvaluationPadsTitlesAndTotalsPerRank) {
     EXPECT_NE(report.find(std::string(89, '*')), std::string::npos);
 }
 
+TEST(Reports, EvaluationListsAnUnreadableFileAndCountsItNowhere) {
+    EvaluatedFile easy{"a", 1, 1, 300, {}};
+    easy.usage.count[2] = 10;
+    EvaluatedFile broken{"壊れたファイル", 0, 0, 0, {}, false};
+    const std::string report = EvaluationReport({broken, easy});
+    const auto lines = Lines(report);
+    EXPECT_EQ(lines[0], "  1  壊れたファイル  ファイルを読込めません。");
+    EXPECT_EQ(lines[1], "  2  a               状態：単解　可解  　　難易度：    300　　基本      ");
+    EXPECT_EQ(report.find("壊れたファイル", 10), std::string::npos) << "no summary of the unreadable file";
+    EXPECT_NE(report.find("● 解法合計 全体[1]\r\n\r\n"), std::string::npos);
+    EXPECT_NE(report.find("● 解法合計 全体[1]\r\n\r\nブロックの完成           :     0    (    0)\r\n"
+                          "ラインの完成             :     0    (    0)\r\n\r\n"
+                          "ブロック内の配置         :    10    (    0)"),
+              std::string::npos);
+}
+
 }  // namespace
 }  // namespace masuvo
