@@ -45,20 +45,24 @@ constexpr bool IsFamilyEnd(int technique) {
     }
 }
 
-// The fields of part, in order, into the given columns; fields beyond them are dropped.
+// The fields of part (starting at offset in the row's text), in order, into
+// the given columns; fields beyond them are dropped.
 template <size_t N>
-void FillColumns(std::string_view part, RecordRow& row, const int (&columns)[N]) {
+void FillColumns(std::string_view text, size_t from, size_t to, const int (&columns)[N],
+                 std::array<uint32_t, kRecordColumns>& begin, std::array<uint32_t, kRecordColumns>& end) {
     size_t field = 0;
-    size_t i = 0;
-    while (i < part.size() && field < N) {
-        if (part[i] == ',') {
+    size_t i = from;
+    while (i < to && field < N) {
+        if (text[i] == ',') {
             ++i;
             continue;
         }
-        size_t end = part.find(',', i);
-        if (end == std::string_view::npos) end = part.size();
-        row[columns[field++]].assign(part.data() + i, end - i);
-        i = end;
+        size_t stop = text.find(',', i);
+        if (stop == std::string_view::npos || stop > to) stop = to;
+        begin[columns[field]] = static_cast<uint32_t>(i);
+        end[columns[field]] = static_cast<uint32_t>(stop);
+        ++field;
+        i = stop;
     }
 }
 
@@ -158,23 +162,31 @@ int32_t RecordNumber(std::string_view field) {
                                                 : std::numeric_limits<int32_t>::max();
 }
 
-RecordRow SplitRecordRow(std::string_view line) {
-    RecordRow row;
-    std::string_view first = line;
-    std::string_view second;
-    std::string_view third;
-    if (const size_t at = line.find(",,"); at != std::string_view::npos) {
-        first = line.substr(0, at);
-        second = line.substr(at + 2);
-        if (const size_t next = second.find(",,"); next != std::string_view::npos) {
-            third = second.substr(next + 2);
-            second = second.substr(0, next);
+RecordRow::RecordRow(std::string_view line) {
+    // Offsets are 32 bits: no record line comes near 4 GiB.
+    text_.assign(line.substr(0, std::numeric_limits<uint32_t>::max()));
+    const std::string_view text = text_;
+    size_t firstEnd = text.size();
+    size_t secondBegin = text.size();
+    size_t secondEnd = text.size();
+    size_t thirdBegin = text.size();
+    if (const size_t at = text.find(",,"); at != std::string_view::npos) {
+        firstEnd = at;
+        secondBegin = at + 2;
+        if (const size_t next = text.find(",,", secondBegin); next != std::string_view::npos) {
+            secondEnd = next;
+            thirdBegin = next + 2;
         }
     }
-    FillColumns(first, row, kFirstPartColumns);
-    FillColumns(second, row, kExpectedColumns.columns);
-    FillColumns(third, row, kEstimatedColumns.columns);
-    return row;
+    FillColumns(text, 0, firstEnd, kFirstPartColumns, begin_, end_);
+    FillColumns(text, secondBegin, secondEnd, kExpectedColumns.columns, begin_, end_);
+    FillColumns(text, thirdBegin, text.size(), kEstimatedColumns.columns, begin_, end_);
+}
+
+std::string_view RecordRow::operator[](int column) const {
+    if (column == kRankColumn) return rank_;
+    if (column < 0 || column >= kRecordColumns) return std::string_view();
+    return std::string_view(text_).substr(begin_[column], end_[column] - begin_[column]);
 }
 
 RecordTable BuildRecordTable(const std::vector<std::string>& lines) {
@@ -183,11 +195,10 @@ RecordTable BuildRecordTable(const std::vector<std::string>& lines) {
     for (size_t i = 0; i < lines.size(); ++i) {
         const std::string& line = lines[i];
         if (i > 0 && ((!line.empty() && line.front() == '#') || TrimSpaces(line).empty())) continue;
-        table.push_back(SplitRecordRow(line));
+        RecordRow& row = table.emplace_back(line);
         if (i == 0) continue;
-        RecordRow& row = table.back();
         const int32_t difficulty = RecordNumber(row[8]);
-        if (difficulty > 0) row[kRankColumn] = RankName(difficulty);
+        if (difficulty > 0) row.SetRankName(RankName(difficulty));
     }
     return table;
 }
@@ -210,7 +221,7 @@ Set ScaleOf(const std::vector<Set>& groups) {
 GroupTable GroupByRank(const RecordTable& table) {
     Sums sums[kReportRanks];
     for (size_t i = 1; i < table.size(); ++i) {
-        const std::string& name = table[i][kRankColumn];
+        const std::string_view name = table[i][kRankColumn];
         if (name.empty()) continue;
         for (int rank = 0; rank < kReportRanks; ++rank) {
             if (name == RankNameOfIndex(rank)) {

@@ -21,15 +21,33 @@ constexpr int kRankColumn = 7;
 constexpr int kExpectedColumn = 18;
 constexpr int kEstimatedColumn = 48;
 
-using RecordRow = std::array<std::string, kRecordColumns>;
+// One line of the record file cut into its fixed columns: the part before
+// the first ",," fills columns 0-6 and 8-17 (fields beyond them are
+// dropped), the part up to the next ",," columns 18-47, the rest columns
+// 48-77; empty fields are skipped, missing ones are empty. Column 7, the
+// rank name, is not in the line and is set afterwards. The row keeps its own
+// copy of the line; columns are views into it.
+class RecordRow {
+public:
+    RecordRow() = default;
+    explicit RecordRow(std::string_view line);
+
+    // Empty for a column out of range.
+    std::string_view operator[](int column) const;
+    // name must outlive the row (the rank names are static texts).
+    void SetRankName(const char* name) { rank_ = name; }
+
+private:
+    std::string text_;
+    std::array<uint32_t, kRecordColumns> begin_{};
+    std::array<uint32_t, kRecordColumns> end_{};
+    const char* rank_ = "";
+};
+
 // Row 0 is the header line; every further row a record that is not deleted.
 using RecordTable = std::vector<RecordRow>;
 
-// One line cut into its fixed columns: the part before the first ",," fills
-// columns 0-6 and 8-17 (fields beyond them are dropped), the part up to the
-// next ",," columns 18-47, the rest columns 48-77; empty fields are skipped,
-// missing ones stay empty. Column 7 is left empty.
-RecordRow SplitRecordRow(std::string_view line);
+inline RecordRow SplitRecordRow(std::string_view line) { return RecordRow(line); }
 
 // The record lines (UTF-8) as a table. The first line is the header and
 // always row 0; further lines that begin with "#" (deleted) or are blank get
