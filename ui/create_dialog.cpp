@@ -184,6 +184,7 @@ CCreateDlg::CCreateDlg(int number, int rankSelection, int symmetry, bool difficu
     cancelButton_->setObjectName(u"cancelButton"_s);
 
     auto* fields = new QGridLayout;
+    fields_ = fields;
     fields->addWidget(new QLabel(u"番号："_s, this), 0, 0);
     fields->addWidget(numberEdit_, 0, 1);
     fields->addWidget(new QLabel(u"階級："_s, this), 1, 0);
@@ -227,12 +228,16 @@ void CCreateDlg::Start() {
     okButton_->setEnabled(false);
 
     status_->setText(kRunningText);
-    running_ = true;
+    StartSearch(rankIndex(), number_, symmetry_);
+}
 
+void CCreateDlg::StartSearch(int rankIndex, int number, int symmetry) {
+    running_ = true;
+    progress_->setValue(0);
     masuvo::CreationRequest request;
-    request.number = number_;
-    request.rank = rankIndex();
-    request.symmetry = symmetry_;
+    request.number = number;
+    request.rank = rankIndex;
+    request.symmetry = symmetry;
     task_.Start(
         search_, request,
         [this](int done) {
@@ -241,8 +246,10 @@ void CCreateDlg::Start() {
         },
         [this](const masuvo::CreationOutcome& outcome) { Finish(outcome); });
 
-    messageToggle_ = false;
-    statusTimer_.start(statusInterval_);
+    if (!statusTimer_.isActive()) {
+        messageToggle_ = false;
+        statusTimer_.start(statusInterval_);
+    }
 }
 
 void CCreateDlg::ShowNextWaitText() {

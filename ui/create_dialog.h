@@ -16,6 +16,7 @@
 #include "generator/creation.h"
 
 class QComboBox;
+class QGridLayout;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -112,10 +113,14 @@ public slots:
     // the search runs, asks it to stop and closes when it has.
     void reject() override;
 
-private:
-    void Start();
+protected:
+    // OK: reads the fields, locks them and starts the search; the outcome
+    // comes to Finish on the window thread.
+    virtual void Start();
+    virtual void Finish(const masuvo::CreationOutcome& outcome);
+    // One search of the chosen rank index, number and symmetry.
+    void StartSearch(int rankIndex, int number, int symmetry);
     void ShowNextWaitText();
-    void Finish(const masuvo::CreationOutcome& outcome);
 
     int number_;
     int rankSelection_;
@@ -128,6 +133,7 @@ private:
     masuvo::KR_base result_;
     masuvo::CreationTask::Search search_;
 
+    QGridLayout* fields_;
     masuvo::NumberEdit* numberEdit_;
     QComboBox* rankList_;
     QComboBox* symmetryList_;

@@ -65,6 +65,19 @@ CHintDlg::CHintDlg(const QString& text, bool detailPressed, double sx, double sy
     connect(close_, &QPushButton::clicked, this, &CHintDlg::reject);
 }
 
+void CHintDlg::SetClientSize(QSize size) {
+    const int margin = detail_->x();
+    const int buttonHeight = detail_->height();
+    const int fieldHeight = conclusion_->height();
+    const int w = size.width();
+    const int h = size.height();
+    setFixedSize(size);
+    close_->move(w - margin - close_->width(), h - margin - buttonHeight);
+    detail_->move(margin, h - margin - buttonHeight);
+    conclusion_->setGeometry(margin, detail_->y() - margin - fieldHeight, w - 2 * margin, fieldHeight);
+    list_->setGeometry(margin, margin, w - 2 * margin, conclusion_->y() - 2 * margin);
+}
+
 void CHintDlg::reject() {
     if (!reported_) {
         reported_ = true;

@@ -24,6 +24,8 @@ public:
     QLineEdit* conclusion() const { return conclusion_; }
     QPushButton* detailButton() const { return detail_; }
     QPushButton* closeButton() const { return close_; }
+    // Lays the controls out for another client size (the review's hint dialog is larger).
+    void SetClientSize(QSize size);
 
 signals:
     void stepSelected(int index);

@@ -21,6 +21,8 @@
 #include "ui/fitted_font.h"
 #include "ui/hint_dialog.h"
 #include "ui/number_pad.h"
+#include "ui/record_dlg.h"
+#include "ui/review_dlg.h"
 #include "ui/sound_player.h"
 #include "ui/volume_dialog.h"
 
@@ -38,6 +40,8 @@ CKenrowDlg::CKenrowDlg(const AppSettings& settings, const DataFolders& folders, 
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(kCaption);
     setWindowIcon(masuvo::AppIcon());
+    // The window has one size per board size: nothing to maximise.
+    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     setFont(QFont(QStringLiteral("Meiryo UI"), 9));
     session_ = std::make_unique<PlaySession>(*this, folders);
     session_->timeDisplay = settings_.time_disp == 1;
@@ -103,9 +107,12 @@ void CKenrowDlg::LoadCreatedPuzzle(const KR_base& puzzle, const std::string& nam
 void CKenrowDlg::SetText(Field field, const std::string& text) {
     QString value = QString::fromStdString(text);
     if (field == Field::Message) {
+        const bool appended = text.size() > messageText_.size() && text.compare(0, messageText_.size(), messageText_) == 0;
+        const int oldLength = static_cast<int>(message_->toPlainText().size());
         messageText_ = text;
         value.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         message_->setPlainText(value);
+        if (appended && oldLength > 0) ShowAppendedMessage(oldLength);
         return;
     }
     auto it = fields_.find(field);
@@ -117,6 +124,18 @@ void CKenrowDlg::SetText(Field field, const std::string& text) {
         edit->setText(value);
         edit->setCursorPosition(0);
     }
+}
+
+void CKenrowDlg::ShowAppendedMessage(int start) {
+    // The new text's first line at the top of the area (or as near as the
+    // end allows), so a result appended below a long move text is seen whole.
+    message_->moveCursor(QTextCursor::End);
+    QTextCursor cursor = message_->textCursor();
+    cursor.setPosition(start);
+    // Skip the line break that separates the new text from the old.
+    if (message_->document()->characterAt(start) == QChar(u'\n')) cursor.setPosition(start + 1);
+    message_->setTextCursor(cursor);
+    message_->ensureCursorVisible();
 }
 
 void CKenrowDlg::SetDigitCountText(int digit, const std::string& text) {
@@ -163,16 +182,24 @@ void CKenrowDlg::Repaint() {
     client_->update();
 }
 
-void CKenrowDlg::OpenHintDialog(const std::string& text, HintDialogOwner) {
+void CKenrowDlg::OpenHintDialog(const std::string& text, HintDialogOwner owner) {
     CloseHintDialog();
-    auto* dialog = new CHintDlg(QString::fromStdString(text), session_->detailShown, sx_, sy_, this);
+    // The review's hint dialog belongs to the review and sits on its list.
+    QWidget* parent = owner == HintDialogOwner::Review && review_ ? static_cast<QWidget*>(review_.data()) : this;
+    auto* dialog = new CHintDlg(QString::fromStdString(text), session_->detailShown, sx_, sy_, parent);
     connect(dialog, &CHintDlg::stepSelected, this, [this](int index) { session_->SelectHintStep(index); });
     connect(dialog, &CHintDlg::detailToggled, this, [this](bool pressed, int index) {
         session_->SetDetail(pressed);
         session_->SelectHintStep(index);
     });
     connect(dialog, &CHintDlg::closedByUser, this, &CKenrowDlg::HintDialogClosedByUser);
-    dialog->move(client_->mapToGlobal(QPoint(static_cast<int>(X(settings_.size * 9 + 25)), static_cast<int>(Y(20)))));
+    if (parent == this) {
+        dialog->move(
+            client_->mapToGlobal(QPoint(static_cast<int>(X(settings_.size * 9 + 25)), static_cast<int>(Y(20)))));
+    } else {
+        dialog->SetClientSize(QSize(static_cast<int>(X(215)), static_cast<int>(Y(180))));
+        dialog->move(parent->mapToGlobal(QPoint(static_cast<int>(X(160)), static_cast<int>(Y(340)))));
+    }
     hintDialog_ = dialog;
     dialog->show();
 }
@@ -196,10 +223,6 @@ void CKenrowDlg::CloseHintDialog() {
 }
 
 void CKenrowDlg::HideNumberPad() { pad_->hide(); }
-
-void CKenrowDlg::OpenDeveloperTools() {
-    // The developer tools are not part of this build.
-}
 
 int64_t CKenrowDlg::MonotonicSeconds() {
     return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now().time_since_epoch())
@@ -248,7 +271,9 @@ void CKenrowDlg::OnSave() {
     session_->SavePuzzleCommand(dialog.selectedFiles().constFirst().toStdString());
 }
 
-void CKenrowDlg::OnCopy() { QGuiApplication::clipboard()->setText(QString::fromStdString(session_->BoardText())); }
+CReviewDlg* CKenrowDlg::reviewDialog() const { return review_.data(); }
+
+void CKenrowDlg::CopyBoard() { QGuiApplication::clipboard()->setText(QString::fromStdString(session_->BoardText())); }
 
 void CKenrowDlg::OnPaste() { session_->PasteBoardText(QGuiApplication::clipboard()->text().toStdString()); }
 
@@ -283,6 +308,25 @@ void CKenrowDlg::OnCreateUnsolvable() {
     if (code == 0)
         LoadCreatedPuzzle(dialog.result(), UnsolvablePuzzleName(dialog.symmetry(), dialog.number()),
                           dialog.elapsedSeconds());
+}
+
+void CKenrowDlg::OnRecords() {
+    CRecordDlg dialog(QString::fromStdString(session_->folders.recordPath), sx_, sy_, this);
+    dialog.exec();
+}
+
+void CKenrowDlg::OnReview() {
+    session_->BeginReview();
+    const QPoint at =
+        client_->mapToGlobal(QPoint(static_cast<int>(X(9 * settings_.size + 25)), static_cast<int>(Y(20))));
+    CReviewDlg dialog(*this, at, sx_, sy_);
+    review_ = &dialog;
+    dialog.exec();
+    // The review's hint dialog goes with it.
+    if (hintDialog_ && hintDialog_->parent() == &dialog) HintDialogClosedByUser();
+    review_ = nullptr;
+    session_->EndReview();
+    Repaint();
 }
 
 void CKenrowDlg::OnVolume() {

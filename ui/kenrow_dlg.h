@@ -11,16 +11,21 @@
 #include <QTimer>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/board.h"
 #include "session/app_settings.h"
+#include "session/developer_tools.h"
 #include "session/play_session.h"
 #include "session/session_view.h"
+#include "ui/create_dialog.h"
 #include "ui/hint_dialog.h"
 
+class CResultDlg;
 class QAction;
+class QProgressDialog;
 class QActionGroup;
 class QLabel;
 class QLineEdit;
@@ -30,6 +35,7 @@ class QPushButton;
 namespace masuvo {
 
 class CNumberDlg;
+class CReviewDlg;
 class SoundPlayer;
 
 class CKenrowDlg : public QMainWindow, public SessionView {
@@ -62,6 +68,23 @@ public:
     CHintDlg* hintDialog() const { return hintDialog_; }
     const QImage& background() const { return background_; }
     QAction* action(const QString& objectName) const;
+    // The open review dialog, if any.
+    CReviewDlg* reviewDialog() const;
+
+    // コピー: the board shown, as 81 characters on the clipboard.
+    void CopyBoard();
+
+    // ツール menu and developer tools (kenrow_tools.cpp). The reports open
+    // in a result window of their own, which is returned.
+    CResultDlg* OnSolutionSteps();  // 解答手順...
+    void OnRecords();               // 履歴管理...
+    CResultDlg* OnAnalyze();        // 履歴統計...
+    CResultDlg* EvaluateAllFiles(const std::vector<std::string>& paths);  // 全ファイル評価
+    CResultDlg* ResaveAllFiles(const std::vector<std::string>& paths);    // 全ファイル再保存
+    // 連続問題自動作成の保存 into folder (chosen beforehand).
+    void ContinuousCreation(const QString& folder);
+    // The search of the continuous creation: CreateRated unless a test gives another.
+    void SetSeriesSearch(CreationTask::Search search) { seriesSearch_ = std::move(search); }
 
     // ---- SessionView ----
     void SetText(Field field, const std::string& text) override;
@@ -111,13 +134,17 @@ private:
     void OnVolume();
     void OnLoad();
     void OnSave();
-    void OnCopy();
     void OnPaste();
     void SetBoardSize(int size);
     void SetFontSize(int size);
     void ToggleTimeDisplay();
     void ToggleWood();
     void HintDialogClosedByUser();
+    void ShowAppendedMessage(int start);
+    CResultDlg* OpenResultWindow(const std::string& text, const QString& title, int width, int height);
+    std::optional<std::vector<std::string>> ChoosePuzzleFiles();
+    BatchProgress BatchProgressDialog(QProgressDialog& progress, int total);
+    void OnReview();
     bool LoadDroppedFile(const QString& path);
 
     double X(double x) const { return x * sx_; }
@@ -136,6 +163,8 @@ private:
     QWidget* board_ = nullptr;
     CNumberDlg* pad_ = nullptr;
     QPointer<CHintDlg> hintDialog_;
+    QPointer<CReviewDlg> review_;
+    CreationTask::Search seriesSearch_;
 
     // Controls by role; the layout places them and the session enables them.
     QLabel* modeText_ = nullptr;

@@ -65,10 +65,20 @@ bool CKenrowDlg::eventFilter(QObject* watched, QEvent* event) {
     // field edit the name.
     QWidget* focus = QApplication::focusWidget();
     QWidget* receiver = focus != nullptr ? focus : this;
-    if (watched != receiver || receiver->window() != this || receiver == name_)
-        return QMainWindow::eventFilter(watched, event);
+    if (watched != receiver || receiver->window() != this) return QMainWindow::eventFilter(watched, event);
 
     auto* keyEvent = static_cast<QKeyEvent*>(event);
+    if (receiver == name_) {
+        // The window's accelerators win over the field's own Control+C, V,
+        // Z and Y: an ignored override lets the shortcut fire.
+        if (type == QEvent::ShortcutOverride && IsAccelerator(keyEvent)) {
+            session_->ClearControlState();
+            keyEvent->ignore();
+            return true;
+        }
+        return QMainWindow::eventFilter(watched, event);
+    }
+
     const int key = keyEvent->key();
     const int modifiers = static_cast<int>(keyEvent->modifiers());
     if (type == QEvent::ShortcutOverride) {

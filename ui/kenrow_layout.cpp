@@ -181,7 +181,7 @@ void CKenrowDlg::CreateControls() {
     connect(resetCandidates, &QPushButton::clicked, this, [this] { session_->ResetCandidates(); });
     connect(clearColours, &QPushButton::clicked, this, [this] { session_->ClearColours(); });
     connect(clearMemos, &QPushButton::clicked, this, [this] { session_->ClearMemos(); });
-    // リヴュー opens the review dialog, which this build does not have yet.
+    connect(review, &QPushButton::clicked, this, &CKenrowDlg::OnReview);
 }
 
 void CKenrowDlg::LayoutControls() {

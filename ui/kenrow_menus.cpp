@@ -56,7 +56,7 @@ void CKenrowDlg::CreateMenus() {
     connect(add(edit, "redoItem", QStringLiteral("やり直し")), &QAction::triggered, this,
             [this] { session_->RedoMove(); });
     edit->addSeparator();
-    connect(add(edit, "copyItem", QStringLiteral("コピー")), &QAction::triggered, this, &CKenrowDlg::OnCopy);
+    connect(add(edit, "copyItem", QStringLiteral("コピー")), &QAction::triggered, this, &CKenrowDlg::CopyBoard);
     connect(add(edit, "pasteItem", QStringLiteral("貼り付け")), &QAction::triggered, this, &CKenrowDlg::OnPaste);
 
     QMenu* view = bar->addMenu(QStringLiteral("表示"));
@@ -95,15 +95,18 @@ void CKenrowDlg::CreateMenus() {
     QMenu* tools = bar->addMenu(QStringLiteral("ツール"));
     connect(add(tools, "fillBySearchItem", QStringLiteral("総当たりによる解")), &QAction::triggered, this,
             [this] { session_->FillBySearch(); });
-    unavailable(add(tools, "solutionStepsItem", QStringLiteral("解答手順...")));
+    connect(add(tools, "solutionStepsItem", QStringLiteral("解答手順...")), &QAction::triggered, this,
+            &CKenrowDlg::OnSolutionSteps);
     tools->addSeparator();
     connect(add(tools, "createDifficultItem", QStringLiteral("難しい問題の作成...")), &QAction::triggered, this,
             &CKenrowDlg::OnCreateDifficult);
     connect(add(tools, "createUnsolvableItem", QStringLiteral("解けない問題の作成...")), &QAction::triggered, this,
             &CKenrowDlg::OnCreateUnsolvable);
     tools->addSeparator();
-    unavailable(add(tools, "recordsItem", QStringLiteral("履歴管理...")));
-    unavailable(add(tools, "statisticsItem", QStringLiteral("履歴統計...")));
+    connect(add(tools, "recordsItem", QStringLiteral("履歴管理...")), &QAction::triggered, this,
+            &CKenrowDlg::OnRecords);
+    connect(add(tools, "statisticsItem", QStringLiteral("履歴統計...")), &QAction::triggered, this,
+            &CKenrowDlg::OnAnalyze);
     tools->addSeparator();
     connect(add(tools, "volumeItem", QStringLiteral("音量調整...")), &QAction::triggered, this, &CKenrowDlg::OnVolume);
 
