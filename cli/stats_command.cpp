@@ -25,9 +25,11 @@ std::string WithoutTrailingSlashes(std::string path) {
     return path;
 }
 
+// $HOME without its trailing slashes; empty for the root folder, so that
+// "/Documents" and not "//Documents" follows.
 std::string HomeFolder() {
-    const std::string home = Environment("HOME");
-    return home.empty() ? "/" : WithoutTrailingSlashes(home);
+    const std::string home = WithoutTrailingSlashes(Environment("HOME"));
+    return home == "/" ? std::string() : home;
 }
 
 // The value of XDG_<key>_DIR in user-dirs.dirs, empty when the file or the
@@ -86,8 +88,10 @@ int RunStats(int argc, char** argv) {
         std::fprintf(stderr, "masuvo-cli: %s: %s\n", path.c_str(), SystemErrorText(error).c_str());
         return 1;
     }
+    const std::vector<std::string_view> raws = SplitLines(bytes);
     std::vector<std::string> lines;
-    for (std::string_view raw : SplitLines(bytes)) {
+    lines.reserve(raws.size());
+    for (std::string_view raw : raws) {
         std::string text;
         Cp932ToUtf8(raw, text);
         lines.push_back(std::move(text));
@@ -98,8 +102,13 @@ int RunStats(int argc, char** argv) {
     out.reserve(bytes.size() / 8 + 64 * 1024);
     for (int page = 0; page < report.PageCount(); ++page) {
         if (page > 0) out += "\f\n";
-        for (char c : report.Page(page))
-            if (c != '\r') out += c;
+        const std::string text = report.Page(page);
+        for (size_t start = 0; start < text.size();) {
+            size_t cr = text.find('\r', start);
+            if (cr == std::string::npos) cr = text.size();
+            out.append(text, start, cr - start);
+            start = cr + 1;
+        }
     }
     Write(out);
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
