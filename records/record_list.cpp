@@ -61,8 +61,8 @@ std::string Decode(std::string_view bytes) {
 
 }  // namespace
 
-RecordRow BuildRecordRow(int line, const std::string& bytes) {
-    RecordRow row;
+RecordListRow BuildRecordListRow(int line, const std::string& bytes) {
+    RecordListRow row;
     row.line = line;
     auto& columns = row.columns;
     columns[0] = std::to_string(line);
@@ -109,7 +109,7 @@ bool RecordList::Load(const std::string& path, std::string& message) {
     for (size_t n = 1; n < lines_.size(); ++n) {
         const std::string& line = lines_[n];
         if (line.empty() || line.front() == '#' || TrimSpaces(line).empty()) continue;
-        rows_.push_back(BuildRecordRow(static_cast<int>(n), line));
+        rows_.push_back(BuildRecordListRow(static_cast<int>(n), line));
     }
     return true;
 }
@@ -136,7 +136,7 @@ bool RecordList::IsDeleted(int line) const {
 
 bool RecordList::Delete(int line) {
     auto row = std::lower_bound(rows_.begin(), rows_.end(), line,
-                                [](const RecordRow& r, int value) { return r.line < value; });
+                                [](const RecordListRow& r, int value) { return r.line < value; });
     if (row == rows_.end() || row->line != line || IsDeleted(line)) return false;
     deleted_.push_back(line);
     return true;

@@ -14,7 +14,7 @@ constexpr int kRecordColumnCount = 17;
 
 // One record of the list. The column texts are UTF-8 for display; bytes the
 // code page lacks show as U+FFFD.
-struct RecordRow {
+struct RecordListRow {
     int line = 0;  // index of the record's line in the file, the header being 0
     std::array<std::string, kRecordColumnCount> columns;
 };
@@ -29,7 +29,7 @@ public:
     bool Load(const std::string& path, std::string& message);
 
     // The rows in file order.
-    const std::vector<RecordRow>& Rows() const { return rows_; }
+    const std::vector<RecordListRow>& Rows() const { return rows_; }
     // The line of the file as read, without its line end.
     const std::string& Line(int line) const { return lines_[line]; }
     int LineCount() const { return static_cast<int>(lines_.size()); }
@@ -54,12 +54,12 @@ public:
 private:
     std::string path_;
     std::vector<std::string> lines_;  // raw code page 932 bytes
-    std::vector<RecordRow> rows_;
+    std::vector<RecordListRow> rows_;
     std::vector<int> deleted_;
 };
 
 // The texts of a record line's columns by the shared reading rules, with
 // 実行時間 and 階級 computed; column 0 is the line index.
-RecordRow BuildRecordRow(int line, const std::string& bytes);
+RecordListRow BuildRecordListRow(int line, const std::string& bytes);
 
 }  // namespace masuvo

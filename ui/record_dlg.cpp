@@ -20,7 +20,7 @@
 using namespace Qt::StringLiterals;
 using masuvo::kRecordColumnCount;
 using masuvo::RecordList;
-using masuvo::RecordRow;
+using masuvo::RecordListRow;
 
 namespace {
 
@@ -48,7 +48,7 @@ constexpr int kHiddenColumns[] = {0, 8};
 // only when painted, so opening a long history builds no 17 strings per row.
 class RecordItem : public QTreeWidgetItem {
 public:
-    RecordItem(const RecordRow& row, int index) : QTreeWidgetItem(UserType), row_(row), index_(index) {}
+    RecordItem(const RecordListRow& row, int index) : QTreeWidgetItem(UserType), row_(row), index_(index) {}
 
     QVariant data(int column, int role) const override {
         if (column >= 0 && column < kRecordColumnCount) {
@@ -57,11 +57,11 @@ public:
         }
         return QTreeWidgetItem::data(column, role);
     }
-    const RecordRow& Row() const { return row_; }
+    const RecordListRow& Row() const { return row_; }
     int Index() const { return index_; }
 
 private:
-    const RecordRow& row_;
+    const RecordListRow& row_;
     const int index_;  // position in the record list's rows
 };
 
@@ -151,7 +151,7 @@ CRecordDlg::CRecordDlg(const QString& path, double sx, double sy, QWidget* paren
 }
 
 void CRecordDlg::Fill() {
-    const std::vector<RecordRow>& rows = records_.Rows();
+    const std::vector<RecordListRow>& rows = records_.Rows();
     QList<QTreeWidgetItem*> items;
     items.reserve(static_cast<qsizetype>(rows.size()));
     for (size_t i = 0; i < rows.size(); ++i) items.append(new RecordItem(rows[i], static_cast<int>(i)));

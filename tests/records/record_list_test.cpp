@@ -161,7 +161,7 @@ TEST(RecordList, BuildsTheColumnsOfEachListedLine) {
     ASSERT_TRUE(list.Load(path, message)) << message;
     EXPECT_EQ(list.LineCount(), 9);
 
-    const std::vector<RecordRow>& rows = list.Rows();
+    const std::vector<RecordListRow>& rows = list.Rows();
     ASSERT_EQ(rows.size(), 5u);
     using Columns = std::array<std::string, kRecordColumnCount>;
     EXPECT_EQ(rows[0].columns, (Columns{"1", "version 3.1.0", "2024.03.09", "7:05", "例題～１", "18:00",
@@ -186,7 +186,7 @@ TEST(RecordList, BuildsTheColumnsOfEachListedLine) {
 }
 
 TEST(RecordList, ShowsUndecodableBytesAndSaturatesHugeNumbers) {
-    RecordRow row = BuildRecordRow(3, "v\xFF,2024,03,09,7,05,a\x81,99999999999,0,0,99999999999,1,1,1,1,1,1.0");
+    RecordListRow row = BuildRecordListRow(3, "v\xFF,2024,03,09,7,05,a\x81,99999999999,0,0,99999999999,1,1,1,1,1,1.0");
     EXPECT_EQ(row.columns[1], "v\uFFFD");
     EXPECT_EQ(row.columns[4], "a\uFFFD");
     EXPECT_EQ(row.columns[6], RankName(INT32_MAX));
@@ -296,7 +296,7 @@ TEST_F(RecordDeletion, RefusesLinesWithoutARow) {
 }
 
 TEST_F(RecordDeletion, DeletingEveryVisibleRecordLeavesAnEmptyList) {
-    for (const RecordRow& row : std::vector<RecordRow>(list_.Rows())) ASSERT_TRUE(list_.Delete(row.line));
+    for (const RecordListRow& row : std::vector<RecordListRow>(list_.Rows())) ASSERT_TRUE(list_.Delete(row.line));
     ASSERT_TRUE(list_.Save(message_)) << message_;
     EXPECT_EQ(ReadBytes(path_), lines_[0] + "#" + lines_[1] + "#" + lines_[2] + lines_[3] + "#" + lines_[4]);
     ASSERT_TRUE(list_.Load(path_, message_));
