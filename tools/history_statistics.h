@@ -35,7 +35,7 @@ public:
     // Empty for a column out of range.
     std::string_view operator[](int column) const;
     // name must outlive the row (the rank names are static texts).
-    void SetRankName(const char* name) { rank_ = name; }
+    void SetRankName(const char* name) { rank_ = name ? name : ""; }
 
 private:
     std::string text_;
