@@ -40,8 +40,10 @@ CKenrowDlg::CKenrowDlg(const AppSettings& settings, const DataFolders& folders, 
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(kCaption);
     setWindowIcon(masuvo::AppIcon());
-    // The window has one size per board size: nothing to maximise.
-    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    // The window has one size per board size: nothing to maximise. The
+    // window manager honours the buttons only when they are spelled out.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFont(QFont(QStringLiteral("Meiryo UI"), 9));
     session_ = std::make_unique<PlaySession>(*this, folders);
     session_->timeDisplay = settings_.time_disp == 1;

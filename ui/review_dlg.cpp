@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -68,9 +69,13 @@ CReviewDlg::CReviewDlg(CKenrowDlg& owner, QPoint position, double sx, double sy)
     header->setStretchLastSection(false);
     header->setSectionsClickable(true);
     header->setSortIndicatorShown(false);
+    const QFontMetrics metrics(header->font());
     for (int c = 0; c < kReviewColumns; ++c) {
         list_->headerItem()->setTextAlignment(c, kColumns[c].alignment | Qt::AlignVCenter);
-        list_->setColumnWidth(c, static_cast<int>(kColumns[c].width * sx_));
+        // The Japanese face here is wider than the one the widths were made
+        // for: a heading is never cut.
+        const int heading = metrics.horizontalAdvance(QString::fromUtf8(kColumns[c].heading)) + metrics.averageCharWidth() * 2;
+        list_->setColumnWidth(c, std::max(static_cast<int>(kColumns[c].width * sx_), heading));
     }
     list_->setColumnHidden(0, true);
     list_->viewport()->installEventFilter(this);
