@@ -82,7 +82,7 @@ struct Sums {
     int64_t sum[kSetKinds] = {};
 };
 
-void AddRow(const RecordRow& row, Sums& sums) {
+void AddRow(const RecordTableRow& row, Sums& sums) {
     ++sums.count;
     sums.sum[2] += RecordNumber(row[8]);
     sums.sum[3] += RecordNumber(row[9]);
@@ -138,7 +138,7 @@ long long BarLength(double value, double scale) {
     return n >= static_cast<double>(kBarLimit) ? kBarLimit : static_cast<long long>(n);
 }
 
-bool RowInRank(const RecordRow& row, const std::string& rank) { return rank.empty() || row[kRankColumn] == rank; }
+bool RowInRank(const RecordTableRow& row, const std::string& rank) { return rank.empty() || row[kRankColumn] == rank; }
 
 const std::string& Stars(int count) {
     static const std::string stars62(62, '*');
@@ -162,7 +162,7 @@ int32_t RecordNumber(std::string_view field) {
                                                 : std::numeric_limits<int32_t>::max();
 }
 
-RecordRow::RecordRow(std::string_view line) {
+RecordTableRow::RecordTableRow(std::string_view line) {
     // Offsets are 32 bits: no record line comes near 4 GiB.
     text_.assign(line.substr(0, std::numeric_limits<uint32_t>::max()));
     const std::string_view text = text_;
@@ -183,7 +183,7 @@ RecordRow::RecordRow(std::string_view line) {
     FillColumns(text, thirdBegin, text.size(), kEstimatedColumns.columns, begin_, end_);
 }
 
-std::string_view RecordRow::operator[](int column) const {
+std::string_view RecordTableRow::operator[](int column) const {
     if (column == kRankColumn) return rank_;
     if (column < 0 || column >= kRecordColumns) return std::string_view();
     return std::string_view(text_).substr(begin_[column], end_[column] - begin_[column]);
@@ -195,7 +195,7 @@ RecordTable BuildRecordTable(const std::vector<std::string>& lines) {
     for (size_t i = 0; i < lines.size(); ++i) {
         const std::string& line = lines[i];
         if (i > 0 && ((!line.empty() && line.front() == '#') || TrimSpaces(line).empty())) continue;
-        RecordRow& row = table.emplace_back(line);
+        RecordTableRow& row = table.emplace_back(line);
         if (i == 0) continue;
         const int32_t difficulty = RecordNumber(row[8]);
         if (difficulty > 0) row.SetRankName(RankName(difficulty));
@@ -243,7 +243,7 @@ GroupTable GroupByMonth(const RecordTable& table, const std::string& rank) {
     std::unordered_map<std::string, size_t> index;
     std::string month;
     for (size_t i = 1; i < table.size(); ++i) {
-        const RecordRow& row = table[i];
+        const RecordTableRow& row = table[i];
         if (!RowInRank(row, rank)) continue;
         month.assign(row[1]).append(".").append(row[2]);
         auto [at, inserted] = index.try_emplace(month, names.size());
@@ -297,7 +297,7 @@ std::string FormatTechniqueCounts(const RecordTable& table, const std::string& r
     int64_t expected[kTechniqueCount] = {};
     int64_t estimated[kTechniqueCount] = {};
     for (size_t i = 1; i < table.size(); ++i) {
-        const RecordRow& row = table[i];
+        const RecordTableRow& row = table[i];
         if (!RowInRank(row, rank)) continue;
         for (int t = 0; t < kTechniqueCount; ++t) {
             expected[t] += RecordNumber(row[kExpectedColumn + t]);

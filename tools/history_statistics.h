@@ -27,10 +27,10 @@ constexpr int kEstimatedColumn = 48;
 // 48-77; empty fields are skipped, missing ones are empty. Column 7, the
 // rank name, is not in the line and is set afterwards. The row keeps its own
 // copy of the line; columns are views into it.
-class RecordRow {
+class RecordTableRow {
 public:
-    RecordRow() = default;
-    explicit RecordRow(std::string_view line);
+    RecordTableRow() = default;
+    explicit RecordTableRow(std::string_view line);
 
     // Empty for a column out of range.
     std::string_view operator[](int column) const;
@@ -45,9 +45,9 @@ private:
 };
 
 // Row 0 is the header line; every further row a record that is not deleted.
-using RecordTable = std::vector<RecordRow>;
+using RecordTable = std::vector<RecordTableRow>;
 
-inline RecordRow SplitRecordRow(std::string_view line) { return RecordRow(line); }
+inline RecordTableRow SplitRecordRow(std::string_view line) { return RecordTableRow(line); }
 
 // The record lines (UTF-8) as a table. The first line is the header and
 // always row 0; further lines that begin with "#" (deleted) or are blank get

@@ -108,7 +108,7 @@ const std::string kDate = "2025.03.14";
 TEST(RecordTable, FixedColumnsFromTheThreeParts) {
     Record r{"2024,03,09", "問題1", 1200, 850, 60, 1140, 1, 2, 3, 4};
     for (int t = 0; t < kTechniqueCount; ++t) r.expected[t] = t, r.estimated[t] = 40 + t;
-    const RecordRow row = SplitRecordRow(Line(r));
+    const RecordTableRow row = SplitRecordRow(Line(r));
     const std::vector<std::string> first = {"version 3.1.0", "2024", "03", "09", "21", "05", "問題1", "",
                                             "1200", "850", "60", "1140", "1", "2", "3", "4", "60", "5.0"};
     for (size_t i = 0; i < first.size(); ++i) EXPECT_EQ(row[i], first[i]) << "column " << i;
@@ -121,7 +121,7 @@ TEST(RecordTable, FixedColumnsFromTheThreeParts) {
 TEST(RecordTable, ACommaInTheNameShiftsTheFirstPartOnly) {
     Record r{"2025,01,05", "問題,その2", 1000, 900, 0, 800, 0, 0, 0, 0};
     r.expected[0] = 7, r.estimated[0] = 8;
-    const RecordRow row = SplitRecordRow(Line(r));
+    const RecordTableRow row = SplitRecordRow(Line(r));
     EXPECT_EQ(row[6], "問題");
     EXPECT_EQ(row[8], "その2");  // read as the difficulty: 0, so no rank
     EXPECT_EQ(row[9], "1000");
@@ -133,7 +133,7 @@ TEST(RecordTable, ACommaInTheNameShiftsTheFirstPartOnly) {
 }
 
 TEST(RecordTable, ShortAndOddLines) {
-    RecordRow row = SplitRecordRow("version 3.1.0,2024");
+    RecordTableRow row = SplitRecordRow("version 3.1.0,2024");
     EXPECT_EQ(row[1], "2024");
     EXPECT_EQ(row[2], "");
     EXPECT_EQ(row[77], "");
@@ -158,7 +158,7 @@ TEST(RecordTable, SkipsDeletedAndBlankLinesAndNamesTheRank) {
     EXPECT_EQ(table[0][kRankColumn], "");
     const std::vector<std::string> ranks = {"基本", "初級", "基本", "神", "", "究極激難問"};
     for (size_t i = 0; i < ranks.size(); ++i) EXPECT_EQ(table[i + 1][kRankColumn], ranks[i]) << "row " << i + 1;
-    for (const RecordRow& row : table) EXPECT_NE(row[6], "消した問題");
+    for (const RecordTableRow& row : table) EXPECT_NE(row[6], "消した問題");
 
     // The header is the first line whatever it holds; no difficulty, or a
     // negative one, has no rank.
