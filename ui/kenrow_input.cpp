@@ -71,9 +71,13 @@ bool CKenrowDlg::eventFilter(QObject* watched, QEvent* event) {
     if (receiver == name_) {
         // The window's accelerators win over the field's own Control+C, V,
         // Z and Y: an ignored override lets the shortcut fire.
-        if (type == QEvent::ShortcutOverride && IsAccelerator(keyEvent)) {
-            session_->ClearControlState();
-            keyEvent->ignore();
+        if (IsAccelerator(keyEvent)) {
+            if (type == QEvent::ShortcutOverride) {
+                session_->ClearControlState();
+                keyEvent->ignore();
+            }
+            // The key press that follows comes only when the command is
+            // greyed (貼り付け while solving): then it does nothing at all.
             return true;
         }
         return QMainWindow::eventFilter(watched, event);
