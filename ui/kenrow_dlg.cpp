@@ -22,6 +22,7 @@
 #include "ui/hint_dialog.h"
 #include "ui/number_pad.h"
 #include "ui/record_dlg.h"
+#include "ui/result_dlg.h"
 #include "ui/review_dlg.h"
 #include "ui/sound_player.h"
 #include "ui/volume_dialog.h"
@@ -46,6 +47,10 @@ CKenrowDlg::CKenrowDlg(const AppSettings& settings, const DataFolders& folders, 
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFont(QFont(QStringLiteral("Meiryo UI"), 9));
     session_ = std::make_unique<PlaySession>(*this, folders);
+    // The result windows' save dialog and the tools' file choice start in the
+    // data folder, then wherever they were last used.
+    CResultDlg::SetSaveFolder(QString::fromStdString(folders.dataFolder));
+    toolsFolder_ = QString::fromStdString(folders.dataFolder);
     session_->timeDisplay = settings_.time_disp == 1;
     sound_ = std::make_unique<SoundPlayer>();
     sound_->SetVolume(settings_.volume);

@@ -165,6 +165,7 @@ private:
     QPointer<CHintDlg> hintDialog_;
     QPointer<CReviewDlg> review_;
     CreationTask::Search seriesSearch_;
+    QString toolsFolder_;  // where the developer tools last chose files or a folder
 
     // Controls by role; the layout places them and the session enables them.
     QLabel* modeText_ = nullptr;

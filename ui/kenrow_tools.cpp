@@ -46,9 +46,10 @@ void CKenrowDlg::OpenDeveloperTools() {
         case kSkipTrivialSteps: SkipTrivialSteps(*session_, *this); break;
         case kDiversifyPuzzle: DiversifyPuzzle(*session_, *this, static_cast<uint64_t>(std::time(nullptr))); break;
         case kContinuousCreation: {
-            const QString folder = QFileDialog::getExistingDirectory(
-                this, QString(), QString::fromStdString(session_->rememberedFolder));
-            if (!folder.isEmpty()) ContinuousCreation(folder);
+            const QString folder = QFileDialog::getExistingDirectory(this, QString(), toolsFolder_);
+            if (folder.isEmpty()) break;
+            toolsFolder_ = folder;
+            ContinuousCreation(folder);
             break;
         }
         default: break;
@@ -56,17 +57,18 @@ void CKenrowDlg::OpenDeveloperTools() {
 }
 
 std::optional<std::vector<std::string>> CKenrowDlg::ChoosePuzzleFiles() {
-    const QString start = QString::fromStdString(session_->rememberedFolder);
     if (AskYesNo("フォルダを指定しますか?")) {
-        const QString folder = QFileDialog::getExistingDirectory(this, QString(), start);
+        const QString folder = QFileDialog::getExistingDirectory(this, QString(), toolsFolder_);
         if (folder.isEmpty()) return std::nullopt;
+        toolsFolder_ = folder;
         return ListPuzzleFiles(folder.toStdString());
     }
-    QFileDialog dialog(this, QStringLiteral("ファイルの複数選択"), start, kPuzzleFilter);
+    QFileDialog dialog(this, QStringLiteral("ファイルの複数選択"), toolsFolder_, kPuzzleFilter);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setDefaultSuffix(QStringLiteral("kzd"));
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    toolsFolder_ = dialog.directory().absolutePath();
     std::vector<std::string> paths;
     for (const QString& path : dialog.selectedFiles()) paths.push_back(path.toStdString());
     std::sort(paths.begin(), paths.end());
