@@ -87,19 +87,25 @@ CRecordDlg::CRecordDlg(const QString& path, double sx, double sy, QWidget* paren
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setSortingEnabled(false);  // the heading clicks sort by their own rules
-    QTreeWidgetItem* headings = list_->headerItem();
-    for (int c = 0; c < kRecordColumnCount; ++c) {
-        const QString heading = QString::fromUtf16(kColumns[c].heading);
-        headings->setText(c, heading);
-        headings->setToolTip(c, heading);  // the narrow columns cut their headings short
-        headings->setTextAlignment(c, kColumns[c].align);
-        list_->setColumnWidth(c, static_cast<int>(kColumns[c].width * sx));
-    }
-    for (int c : kHiddenColumns) list_->setColumnHidden(c, true);
     QHeaderView* header = list_->header();
     header->setStretchLastSection(false);
     header->setSectionsMovable(false);
     header->setSectionsClickable(true);
+    // No sort arrow: the direction belongs to the next click, whichever
+    // column it hits, not to a column.
+    header->setSortIndicatorShown(false);
+    // The Japanese face here is wider than the one the widths were made for:
+    // a column is widened where its heading would otherwise be cut.
+    const QFontMetrics metrics(header->font());
+    QTreeWidgetItem* headings = list_->headerItem();
+    for (int c = 0; c < kRecordColumnCount; ++c) {
+        const QString heading = QString::fromUtf16(kColumns[c].heading);
+        headings->setText(c, heading);
+        headings->setTextAlignment(c, kColumns[c].align);
+        if (kColumns[c].width == 0) continue;  // hidden
+        const int needed = metrics.horizontalAdvance(heading) + 2 * metrics.averageCharWidth();
+        list_->setColumnWidth(c, std::max(static_cast<int>(kColumns[c].width * sx), needed));
+    }
     connect(header, &QHeaderView::sectionClicked, this, &CRecordDlg::OnColumnClick);
 
     deleteButton_ = new QPushButton(u"削除"_s, this);
@@ -135,6 +141,9 @@ CRecordDlg::CRecordDlg(const QString& path, double sx, double sy, QWidget* paren
     if (!records_.Load(QFile::encodeName(path).toStdString(), message))
         loadFailure_ = QString::fromStdString(message);
     Fill();
+    // Hidden only now: the header lays its sections out afresh when the
+    // first rows arrive and would keep the room of a column hidden before.
+    for (int c : kHiddenColumns) list_->setColumnHidden(c, true);
 
     // 1200 × 450 at 96 dots per inch, centred, never larger than the screen.
     QSize size(static_cast<int>(1200 * sx), static_cast<int>(450 * sy));
@@ -197,8 +206,6 @@ void CRecordDlg::OnColumnClick(int column) {
     }
     list_->setUpdatesEnabled(true);
 
-    list_->header()->setSortIndicatorShown(true);
-    list_->header()->setSortIndicator(column, descending_ ? Qt::DescendingOrder : Qt::AscendingOrder);
     // One direction for all columns: every click turns it round.
     descending_ = !descending_;
 }

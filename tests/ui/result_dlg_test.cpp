@@ -1,5 +1,8 @@
 // 結果表示: paging, saving the stored page, copying the shown one, the keys
-// that close it and those that do not, and the fixed-width face.
+// that close it and those that do not, and the fixed-width face. With
+// MASUVO_SCREENSHOT_DIR set, the last test writes result_window.png there
+// (docs/screenshots is made under xvfb-run -a -s "-screen 0 1400x1000x24"
+// with QT_QPA_PLATFORM=xcb).
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -20,7 +23,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include "engine/board.h"
 #include "files/cp932.h"
+#include "tools/solution_steps_report.h"
+#include "ui/kenrow_app.h"
 #include "ui/result_dlg.h"
 
 using namespace Qt::StringLiterals;
@@ -96,6 +102,7 @@ private slots:
     void enterDoesNotCloseEscapeAndCloseDo();
     void keyboardFocusStartsAtTheTop();
     void columnsLineUpInTheReportFace();
+    void screenshot();  // last: it sets the program's fonts
 };
 
 void ResultDialogTest::aSinglePageShowsOneOfOne() {
@@ -292,7 +299,8 @@ void ResultDialogTest::keyboardFocusStartsAtTheTop() {
     for (int i = 0; i < 200; ++i) long_ += u"行 %1\r\n"_s.arg(i);
     QPointer<CResultDlg> dialog = new CResultDlg(long_, u"長い"_s, 300, 200, 1, 1);
     dialog->show();
-    QVERIFY(QTest::qWaitForWindowExposed(dialog));
+    dialog->activateWindow();  // focus events reach the active window only
+    QVERIFY(QTest::qWaitForWindowActive(dialog));
     QPlainTextEdit* text = Text(dialog);
     Box(dialog)->setFocus();
     text->moveCursor(QTextCursor::End);
@@ -323,6 +331,33 @@ void ResultDialogTest::columnsLineUpInTheReportFace() {
     for (const QString& text : {u"あ"_s, u"技"_s, u"ア"_s, u"　"_s, u"（"_s})
         QCOMPARE(metrics.horizontalAdvance(text), 2 * latin);
     QCOMPARE(metrics.horizontalAdvance(u"ブロックの完成 12"_s), metrics.horizontalAdvance(u"iiiiiiiiiiiiii WW"_s));
+    dialog->close();
+}
+
+void ResultDialogTest::screenshot() {
+    masuvo::InstallFontSubstitutions();
+    QApplication::setFont(QFont(u"Meiryo UI"_s, 9));
+    const char* const puzzle = "4...7.1....19.46.5.....1......7....2..2.3....847..6....14...8.6.2....3..6...9....";
+    masuvo::KR_base grid;
+    for (int cell = 0; cell < 81; ++cell)
+        grid.value[cell / 9][cell % 9] = puzzle[cell] == '.' ? 0 : puzzle[cell] - '0';
+    const QString report = QString::fromStdString(masuvo::SolutionStepsReport("例題 超上級", grid));
+    // The steps on page 1, the summary with its padded columns on page 2.
+    const qsizetype summary = report.indexOf(u"◆ サマリ"_s);
+    QVERIFY(summary > 0 && report.contains(u"\r\n"_s));
+    QPointer<CResultDlg> dialog = new CResultDlg(report.left(summary), u"解答手順"_s, 640, 520, 1.0, 1.0);
+    dialog->AddPage(report.mid(summary));
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog));
+    Click(dialog, u"nextButton"_s);
+    QTest::qWait(50);
+    const QImage image = dialog->grab().toImage();
+    QCOMPARE(image.size() / image.devicePixelRatio(), dialog->size());
+    const QString folder = qEnvironmentVariable("MASUVO_SCREENSHOT_DIR");
+    if (!folder.isEmpty()) {
+        QDir().mkpath(folder);
+        QVERIFY(image.save(folder + u"/result_window.png"_s));
+    }
     dialog->close();
 }
 
