@@ -13,7 +13,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <array>
 #include <string>
 #include <vector>
 
@@ -48,7 +47,7 @@ constexpr int kHiddenColumns[] = {0, 8};
 // only when painted, so opening a long history builds no 17 strings per row.
 class RecordItem : public QTreeWidgetItem {
 public:
-    RecordItem(const RecordListRow& row, int index) : QTreeWidgetItem(UserType), row_(row), index_(index) {}
+    explicit RecordItem(const RecordListRow& row) : QTreeWidgetItem(UserType), row_(row) {}
 
     QVariant data(int column, int role) const override {
         if (column >= 0 && column < kRecordColumnCount) {
@@ -58,16 +57,14 @@ public:
         return QTreeWidgetItem::data(column, role);
     }
     const RecordListRow& Row() const { return row_; }
-    int Index() const { return index_; }
 
 private:
-    const RecordListRow& row_;
-    const int index_;  // position in the record list's rows
+    const RecordListRow& row_;  // the record list keeps its rows while the dialog lives
 };
 
-RecordItem* ItemOf(QTreeWidgetItem* item) { return item != nullptr && item->type() == QTreeWidgetItem::UserType
-                                                       ? static_cast<RecordItem*>(item)
-                                                       : nullptr; }
+RecordItem* ItemOf(QTreeWidgetItem* item) {
+    return item != nullptr && item->type() == QTreeWidgetItem::UserType ? static_cast<RecordItem*>(item) : nullptr;
+}
 
 }  // namespace
 
@@ -163,7 +160,7 @@ void CRecordDlg::Fill() {
     const std::vector<RecordListRow>& rows = records_.Rows();
     QList<QTreeWidgetItem*> items;
     items.reserve(static_cast<qsizetype>(rows.size()));
-    for (size_t i = 0; i < rows.size(); ++i) items.append(new RecordItem(rows[i], static_cast<int>(i)));
+    for (const RecordListRow& row : rows) items.append(new RecordItem(row));
     list_->setUpdatesEnabled(false);
     list_->addTopLevelItems(items);
     list_->setUpdatesEnabled(true);
@@ -180,7 +177,6 @@ void CRecordDlg::showEvent(QShowEvent* event) {
 
 void CRecordDlg::OnColumnClick(int column) {
     if (column < 0 || column >= kRecordColumnCount) return;
-    sortColumn_ = column;
     QTreeWidgetItem* selected = list_->selectedItems().value(0);
     QTreeWidgetItem* current = list_->currentItem();
 

@@ -38,7 +38,6 @@ private:
     QString loadFailure_;
     QTreeWidget* list_;
     QPushButton* deleteButton_;
-    int sortColumn_ = -1;
-    bool descending_ = false;
+    bool descending_ = false;  // of the next sort, whichever column it is
     bool shown_ = false;
 };
