@@ -12,6 +12,8 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextBlock>
 #include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
@@ -599,6 +601,34 @@ private slots:
         QCOMPARE(w.boardWidget()->size(), QSize(406, 406));
         for (const QString& item : {u"boardSize40"_s, u"boardSize50"_s, u"boardSize60"_s})
             QVERIFY(!w.action(item)->isChecked());
+    }
+
+    void anAppendedResultIsScrolledIntoView() {
+        CKenrowDlg& w = Open();
+        auto* area = Find<QPlainTextEdit>(u"messageArea"_s);
+        std::string text = "推定解法：";
+        for (int i = 0; i < 12; ++i) text += "隠れた数字。定員確定2(ブロック)。";
+        w.SetText(Field::Message, text);
+        QCOMPARE(area->verticalScrollBar()->value(), 0);
+        w.SetText(Field::Message, text + "\r\nすべて完成しました。\r\n難易度：1,550、ペナルティ：0");
+        // The whole result is in view, from its first line to its last.
+        QTextCursor first(area->document());
+        first.setPosition(static_cast<int>(area->toPlainText().indexOf(u"すべて"_s)));
+        QTextCursor last(area->document());
+        last.movePosition(QTextCursor::End);
+        const int height = area->viewport()->height();
+        QVERIFY(area->cursorRect(first).top() >= 0);
+        QVERIFY(area->cursorRect(last).bottom() <= height);
+        // A new message starts at its beginning.
+        w.SetText(Field::Message, "ヒント：隠れた数字。");
+        QCOMPARE(area->verticalScrollBar()->value(), 0);
+    }
+
+    void theWindowOffersNoMaximiseButton() {
+        CKenrowDlg& w = Open();
+        QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(w.windowFlags() & Qt::WindowMinimizeButtonHint);
+        QVERIFY(w.windowFlags() & Qt::WindowCloseButtonHint);
     }
 };
 
