@@ -234,6 +234,10 @@ void CReviewDlg::OpenHelpPopup(QPoint viewportPoint) {
     } else {
         list_->clearSelection();
     }
+    ShowHelpTopics(list_->viewport()->mapToGlobal(viewportPoint));
+}
+
+void CReviewDlg::ShowHelpTopics(QPoint globalPoint) {
     const QTreeWidgetItem* selected = SelectedItem();
     if (selected == nullptr) return;
     const std::vector<HelpTopic> topics = ReviewHelpTopics(selected->text(2).toStdString());
@@ -248,7 +252,7 @@ void CReviewDlg::OpenHelpPopup(QPoint viewportPoint) {
         connect(action, &QAction::triggered, this, [this, page] { emit helpRequested(page); });
     }
     helpPopup_ = popup;
-    popup->popup(list_->viewport()->mapToGlobal(viewportPoint));
+    popup->popup(globalPoint);
     list_->setFocus();
 }
 
@@ -272,6 +276,8 @@ bool CReviewDlg::eventFilter(QObject* watched, QEvent* event) {
 
 void CReviewDlg::mousePressEvent(QMouseEvent* event) {
     CloseHelpPopup();
+    // Outside the list a right click keeps the selection and offers its techniques.
+    if (event->button() == Qt::RightButton) ShowHelpTopics(event->globalPosition().toPoint());
     QDialog::mousePressEvent(event);
 }
 

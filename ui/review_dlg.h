@@ -50,6 +50,7 @@ private:
     void ShowHint();
     void CopyBoard();
     void CloseHelpPopup();
+    void ShowHelpTopics(QPoint globalPoint);
     QTreeWidgetItem* SelectedItem() const;
 
     CKenrowDlg& owner_;
