@@ -34,6 +34,7 @@
 #include "ui/kenrow_app.h"
 #include "ui/kenrow_dlg.h"
 #include "ui/result_dlg.h"
+#include "tests/ui/window_driver.h"
 
 using namespace Qt::StringLiterals;
 using namespace masuvo;
@@ -45,21 +46,6 @@ const QString kDataDir = QStringLiteral(MASUVO_TEST_DATA);
 const char* const kEasyPuzzle = "......95....64..7......7.1..38.15..25..87..6...72.....7...5...9.5.....2.3.94.....";
 // 自動作成(中級)[点対称]_1.
 const char* const kPointSymmetric = "9..3..8...6.4...2..28...5.3.19..8......5.6......1..25.7.2...93..9...3.8...3..9..7";
-
-// Runs body on the next modal widget of type T that opens (once).
-template <typename T>
-void OnNextModal(std::function<void(T*)> body) {
-    auto* timer = new QTimer(qApp);
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, body] {
-        auto* widget = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (widget == nullptr) return;
-        timer->stop();
-        timer->deleteLater();
-        body(widget);
-    });
-    timer->start();
-}
 
 QString PageText(CResultDlg* window) { return window->findChild<QPlainTextEdit*>(u"resultText"_s)->toPlainText(); }
 
@@ -86,19 +72,14 @@ private:
         return *window_;
     }
     PlaySession& S() { return window_->session(); }
-    void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        if (QApplication::activeWindow() != window_.get()) window_->activateWindow();
-        QTRY_VERIFY(QApplication::activeWindow() == window_.get());
-        QWidget* focus = QApplication::focusWidget();
-        QTest::keyClick(focus != nullptr ? focus : window_.get(), static_cast<Qt::Key>(key), modifiers);
-    }
+    void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) { test::PressKey(window_.get(), key, modifiers); }
     void Paste(const char* puzzle) {
         QGuiApplication::clipboard()->setText(QString::fromLatin1(puzzle));
         Key(Qt::Key_V, Qt::ControlModifier);
     }
     // The tools dialog through the key sequence, with a tool chosen and OK.
     void RunTool(int tool) {
-        OnNextModal<CDeveloperDlg>([tool](CDeveloperDlg* dialog) {
+        test::OnNextModal<CDeveloperDlg>([tool](CDeveloperDlg* dialog) {
             dialog->toolList()->setCurrentIndex(tool);
             dialog->findChild<QPushButton*>(u"okButton"_s)->click();
         });
@@ -125,13 +106,8 @@ private:
 private slots:
     void initTestCase() {
         QVERIFY(temp_.isValid());
-        QStandardPaths::setTestModeEnabled(true);
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, temp_.filePath(u"settings"_s));
-        InstallFontSubstitutions();
-        folders_ = PrepareDataFolders(temp_.filePath(u"Documents"_s).toStdString(),
-                                      temp_.filePath(u"program"_s).toStdString());
         std::string message;
-        QVERIFY2(PrepareRecordFile(folders_.recordPath, message), message.c_str());
+        QVERIFY2(test::PrepareTestFolders(temp_, folders_, message), message.c_str());
     }
 
     void cleanup() {
@@ -144,7 +120,7 @@ private slots:
         Open();
         bool opened = false;
         QStringList tools;
-        OnNextModal<CDeveloperDlg>([&](CDeveloperDlg* dialog) {
+        test::OnNextModal<CDeveloperDlg>([&](CDeveloperDlg* dialog) {
             opened = true;
             QCOMPARE(dialog->windowTitle(), u"開発者用ツール"_s);
             QCOMPARE(dialog->toolList()->currentIndex(), 0);
@@ -165,7 +141,7 @@ private slots:
         const std::vector<std::string> paths = ListPuzzleFiles(folder.toStdString());
         QCOMPARE(paths.size(), size_t{3});
         // The broken file's reader message.
-        OnNextModal<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::Ok)->click(); });
+        test::OnNextModal<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::Ok)->click(); });
         CResultDlg* window = window_->EvaluateAllFiles(paths);
         QVERIFY(window != nullptr);
         QCOMPARE(window->windowTitle(), u"全ファイル評価"_s);
@@ -190,7 +166,7 @@ private slots:
         PuzzleFileData before;
         std::string message;
         QVERIFY(ReadPuzzleData((folder + u"/b_top95.kzd"_s).toStdString(), before, message));
-        OnNextModal<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::Ok)->click(); });
+        test::OnNextModal<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::Ok)->click(); });
         CResultDlg* window = window_->ResaveAllFiles(ListPuzzleFiles(folder.toStdString()));
         QCOMPARE(window->windowTitle(), u"全ファイル再保存"_s);
         QCOMPARE(PageText(window), u"  1  a_例題\n  2  b_top95\n  3  c_broken  ファイルを読込めません。\n"_s);
@@ -208,7 +184,7 @@ private slots:
         // Outside solving mode the skipper only says so.
         Paste(kEasyPuzzle);
         QString text;
-        OnNextModal<QMessageBox>([&text](QMessageBox* box) {
+        test::OnNextModal<QMessageBox>([&text](QMessageBox* box) {
             text = box->text();
             box->button(QMessageBox::Ok)->click();
         });
@@ -250,7 +226,7 @@ private slots:
             outcome.seconds = 1;
             return outcome;
         });
-        OnNextModal<CCreateTestDlg>([](CCreateTestDlg* dialog) {
+        test::OnNextModal<CCreateTestDlg>([](CCreateTestDlg* dialog) {
             QCOMPARE(dialog->countEdit()->text(), u"10"_s);
             dialog->findChild<NumberEdit*>(u"numberEdit"_s)->SetValue(3);
             dialog->countEdit()->setText(u"2"_s);
@@ -280,7 +256,7 @@ private slots:
             outcome.puzzle.value[0][0] = 5;
             return outcome;
         });
-        OnNextModal<CCreateTestDlg>([](CCreateTestDlg* dialog) {
+        test::OnNextModal<CCreateTestDlg>([](CCreateTestDlg* dialog) {
             dialog->countEdit()->setText(u"0"_s);  // one number per rank
             dialog->findChild<QPushButton*>(u"okButton"_s)->click();
         });
@@ -313,7 +289,7 @@ private slots:
             outcome.status = CreationStatus::Cancelled;
             return outcome;
         });
-        OnNextModal<CCreateTestDlg>([&searches](CCreateTestDlg* dialog) {
+        test::OnNextModal<CCreateTestDlg>([&searches](CCreateTestDlg* dialog) {
             dialog->countEdit()->setText(u"1"_s);
             dialog->findChild<QPushButton*>(u"okButton"_s)->click();
             QTRY_VERIFY(searches.load() >= 3);

@@ -31,6 +31,7 @@
 #include "ui/record_dlg.h"
 #include "ui/result_dlg.h"
 #include "ui/review_dlg.h"
+#include "tests/ui/window_driver.h"
 
 using namespace Qt::StringLiterals;
 using namespace masuvo;
@@ -54,30 +55,6 @@ std::string EarlierRecord(int month, const char* name, int difficulty, int secon
     return line;
 }
 
-// Closes a modal dialog however the checks inside end.
-struct CloseOnExit {
-    QDialog* dialog;
-    ~CloseOnExit() {
-        if (dialog != nullptr && dialog->isVisible()) dialog->reject();
-    }
-};
-
-// Runs body on the next modal widget of type T.
-template <typename T>
-void OnNextModal(std::function<void(T*)> body) {
-    auto* timer = new QTimer(qApp);
-    timer->setInterval(20);
-    QObject::connect(timer, &QTimer::timeout, [timer, body] {
-        auto* widget = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (widget == nullptr || !widget->isVisible()) return;
-        timer->stop();
-        timer->deleteLater();
-        CloseOnExit closer{widget};
-        body(widget);
-    });
-    timer->start();
-}
-
 }  // namespace
 
 class HistoryTour : public QObject {
@@ -90,12 +67,7 @@ private:
 
     PlaySession& S() { return window_->session(); }
 
-    void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        if (QApplication::activeWindow() != window_) window_->activateWindow();
-        QTRY_VERIFY(QApplication::activeWindow() == window_);
-        QWidget* focus = QApplication::focusWidget();
-        QTest::keyClick(focus != nullptr ? focus : window_, static_cast<Qt::Key>(key), modifiers);
-    }
+    void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) { test::PressKey(window_, key, modifiers); }
     void Type(int row, int col, int digit) {
         QTest::mouseClick(window_->clientArea(), Qt::LeftButton, Qt::NoModifier, window_->CellPoint(row, col));
         Key(Qt::Key_0 + digit);
@@ -178,7 +150,8 @@ private slots:
 
     void reviewTheMoves() {
         bool reviewed = false;
-        OnNextModal<CReviewDlg>([&](CReviewDlg* dialog) {
+        test::OnNextModal<CReviewDlg>([&](CReviewDlg* dialog) {
+            test::CloseOnExit closer{dialog};
             const int moves = dialog->list()->topLevelItemCount();
             QCOMPARE(moves, static_cast<int>(S().log.size()) - 1);
             // Through the moves with 次＞ and back with ＜前.
@@ -208,7 +181,8 @@ private slots:
 
     void manageTheHistory() {
         bool listed = false;
-        OnNextModal<CRecordDlg>([&](CRecordDlg* dialog) {
+        test::OnNextModal<CRecordDlg>([&](CRecordDlg* dialog) {
+            test::CloseOnExit closer{dialog};
             auto* list = dialog->findChild<QTreeWidget*>(u"recordList"_s);
             QCOMPARE(list->topLevelItemCount(), 6);
             QCOMPARE(list->topLevelItem(5)->text(4), QString::fromStdString(S().name));
@@ -243,7 +217,8 @@ private slots:
         steps->close();
 
         bool opened = false;
-        OnNextModal<CDeveloperDlg>([&](CDeveloperDlg* dialog) {
+        test::OnNextModal<CDeveloperDlg>([&](CDeveloperDlg* dialog) {
+            test::CloseOnExit closer{dialog};
             opened = true;
             dialog->move(window_->mapToGlobal(QPoint(420, 200)));
             QTest::qWait(100);

@@ -26,6 +26,7 @@
 #include "ui/kenrow_app.h"
 #include "ui/kenrow_dlg.h"
 #include "ui/review_dlg.h"
+#include "tests/ui/window_driver.h"
 
 using namespace Qt::StringLiterals;
 using namespace masuvo;
@@ -35,15 +36,6 @@ namespace {
 // Its first move, (8,2) = 2, takes two sentences (隠れた数字 and ブロック内の配置).
 const char* const kPuzzle = "4.63.9...3.9854....5.6.2439.4.1263...6.7358.4..3498..6.3.961..2.9.287..36..5439..";
 const char* const kSolution = "416379258329854761857612439948126375261735894573498126734961582195287643682543917";
-
-// Closes the dialog however the checks inside end, so a failed check never
-// leaves the modal loop running.
-struct CloseOnExit {
-    QDialog* dialog;
-    ~CloseOnExit() {
-        if (dialog != nullptr && dialog->isVisible()) dialog->reject();
-    }
-};
 
 }  // namespace
 
@@ -57,12 +49,7 @@ private:
 
     PlaySession& S() { return window_->session(); }
 
-    void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        if (QApplication::activeWindow() != window_.get()) window_->activateWindow();
-        QTRY_VERIFY(QApplication::activeWindow() == window_.get());
-        QWidget* focus = QApplication::focusWidget();
-        QTest::keyClick(focus != nullptr ? focus : window_.get(), static_cast<Qt::Key>(key), modifiers);
-    }
+    void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) { test::PressKey(window_.get(), key, modifiers); }
     void Type(int row, int col, int digit) {
         QTest::mouseClick(window_->clientArea(), Qt::LeftButton, Qt::NoModifier, window_->CellPoint(row, col));
         Key(Qt::Key_0 + digit);
@@ -99,7 +86,7 @@ private:
         QTimer::singleShot(0, window_.get(), [&] {
             CReviewDlg* dialog = window_->reviewDialog();
             if (dialog == nullptr) return;
-            CloseOnExit closer{dialog};
+            test::CloseOnExit closer{dialog};
             ran = true;
             body(*dialog);
         });
@@ -129,13 +116,8 @@ private:
 private slots:
     void initTestCase() {
         QVERIFY(temp_.isValid());
-        QStandardPaths::setTestModeEnabled(true);
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, temp_.filePath(u"settings"_s));
-        InstallFontSubstitutions();
-        folders_ = PrepareDataFolders(temp_.filePath(u"Documents"_s).toStdString(),
-                                      temp_.filePath(u"program"_s).toStdString());
         std::string message;
-        QVERIFY2(PrepareRecordFile(folders_.recordPath, message), message.c_str());
+        QVERIFY2(test::PrepareTestFolders(temp_, folders_, message), message.c_str());
     }
 
     void cleanup() { window_.reset(); }
