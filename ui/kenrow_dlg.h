@@ -25,6 +25,7 @@
 
 class CResultDlg;
 class QAction;
+class QPrinter;
 class QProgressDialog;
 class QActionGroup;
 class QLabel;
@@ -83,6 +84,16 @@ public:
     CResultDlg* ResaveAllFiles(const std::vector<std::string>& paths);    // 全ファイル再保存
     // 連続問題自動作成の保存 into folder (chosen beforehand).
     void ContinuousCreation(const QString& folder);
+    // 画像保存... and 印刷... (kenrow_export.cpp). The commands ask for a
+    // path or a printer; these do the rest and say what failed.
+    void OnSaveImage();
+    void OnPrint();
+    // The board as the picture 画像保存 writes; false (after its message box)
+    // when the path's extension has no encoder or the file cannot be written.
+    bool SaveBoardImage(const QString& path);
+    // One page on a printer set up beforehand; false after its message box.
+    bool PrintBoard(QPrinter& printer);
+
     // The search of the continuous creation: CreateRated unless a test gives another.
     void SetSeriesSearch(CreationTask::Search search) { seriesSearch_ = std::move(search); }
 

@@ -45,8 +45,9 @@ void CKenrowDlg::CreateMenus() {
     unavailable(add(file, "loadClipboardImageItem", QStringLiteral("クリップボードの画像を読込")));
     unavailable(add(file, "cameraItem", QStringLiteral("カメラ...")));
     file->addSeparator();
-    unavailable(add(file, "saveImageItem", QStringLiteral("画像保存...")));
-    unavailable(add(file, "printItem", QStringLiteral("印刷...")));
+    connect(add(file, "saveImageItem", QStringLiteral("画像保存...")), &QAction::triggered, this,
+            &CKenrowDlg::OnSaveImage);
+    connect(add(file, "printItem", QStringLiteral("印刷...")), &QAction::triggered, this, &CKenrowDlg::OnPrint);
     file->addSeparator();
     connect(add(file, "exitItem", QStringLiteral("終了")), &QAction::triggered, this, &QWidget::close);
 
