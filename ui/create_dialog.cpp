@@ -1,5 +1,7 @@
 #include "ui/create_dialog.h"
 
+#include "ui/help_popup.h"
+
 #include <QComboBox>
 #include <QFont>
 #include <QFontMetrics>
@@ -211,6 +213,11 @@ CCreateDlg::CCreateDlg(int number, int rankSelection, int symmetry, bool difficu
     statusTimer_.setTimerType(Qt::CoarseTimer);
     connect(&statusTimer_, &QTimer::timeout, this, &CCreateDlg::ShowNextWaitText);
     connect(okButton_, &QPushButton::clicked, this, &CCreateDlg::Start);
+    // In the normal mode a right click anywhere offers the page on creation.
+    if (!difficult_)
+        masuvo::OpenHelpPopupOnRightClick(
+            this, [] { return std::vector<masuvo::HelpTopic>{{"問題自動作成", "操作方法_問題自動作成について.htm"}}; },
+            logicalDpiX() / 96.0, logicalDpiY() / 96.0);
     connect(cancelButton_, &QPushButton::clicked, this, &CCreateDlg::reject);
 }
 

@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +21,8 @@
 #include "session/session_text.h"
 #include "ui/app_icon.h"
 #include "ui/fitted_font.h"
+#include "ui/help_popup.h"
+#include "ui/help_window.h"
 #include "ui/hint_dialog.h"
 #include "ui/number_pad.h"
 #include "ui/record_dlg.h"
@@ -200,6 +204,16 @@ void CKenrowDlg::OpenHintDialog(const std::string& text, HintDialogOwner owner) 
         session_->SelectHintStep(index);
     });
     connect(dialog, &CHintDlg::closedByUser, this, &CKenrowDlg::HintDialogClosedByUser);
+    // A right click offers the help page of each technique the hint lists.
+    OpenHelpPopupOnRightClick(
+        dialog,
+        [text] {
+            std::vector<std::string> items;
+            std::string conclusion;
+            SplitHintDialogText(text, items, conclusion);
+            return HintHelpTopics(items, conclusion);
+        },
+        sx_, sy_);
     if (parent == this) {
         dialog->move(
             client_->mapToGlobal(QPoint(static_cast<int>(X(settings_.size * 9 + 25)), static_cast<int>(Y(20)))));
@@ -250,6 +264,9 @@ void CKenrowDlg::closeEvent(QCloseEvent* event) {
     tick_.stop();
     pad_->hide();
     if (hintDialog_) hintDialog_->hide();
+    // The help has no window of its own to keep the program running.
+    CHelpDlg::CloseOpen();
+    CHelpWindow::CloseCurrent();
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w != this && w->windowTitle() == u"msv camera") w->close();
     event->accept();
@@ -320,6 +337,10 @@ void CKenrowDlg::OnCreateUnsolvable() {
 void CKenrowDlg::OnRecords() {
     CRecordDlg dialog(QString::fromStdString(session_->folders.recordPath), sx_, sy_, this);
     dialog.exec();
+}
+
+void CKenrowDlg::OnHomePage() {
+    if (!QDesktopServices::openUrl(QUrl(QString::fromUtf8(kHomePage)))) ShowMessageBox("ホームページが開けません。");
 }
 
 void CKenrowDlg::OnReview() {

@@ -94,6 +94,10 @@ public:
     // One page on a printer set up beforehand; false after its message box.
     bool PrintBoard(QPrinter& printer);
 
+    // ヘルプ menu: ホームページ opens this address in the desktop's browser.
+    static constexpr const char* kHomePage = "https://vardelle.github.io/Masuvo/index.htm";
+    void OnHomePage();
+
     // The search of the continuous creation: CreateRated unless a test gives another.
     void SetSeriesSearch(CreationTask::Search search) { seriesSearch_ = std::move(search); }
 

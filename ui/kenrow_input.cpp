@@ -10,6 +10,7 @@
 #include <QUrl>
 #include <optional>
 
+#include "ui/help_popup.h"
 #include "ui/kenrow_dlg.h"
 #include "ui/number_pad.h"
 
@@ -116,8 +117,10 @@ void CKenrowDlg::ClientMousePress(QMouseEvent* event) {
             const NumberPadRequest request = session_->RightClickCell(hit.row, hit.col);
             if (request.open) pad_->ShowAt(event->globalPosition().toPoint(), request.memoSideEnabled);
         } else {
-            // The operation help popup belongs to the help, which this build lacks.
             session_->RightClickOutside();
+            CHelpDlg::Open(event->globalPosition().toPoint(),
+                           {{"問題の作成", "操作方法_問題の作成.htm"}, {"解答の方法", "操作方法_解答の方法.htm"}}, sx_,
+                           sy_, this);
         }
     }
 }

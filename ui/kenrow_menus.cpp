@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include "ui/help_window.h"
 #include "ui/kenrow_dlg.h"
 
 namespace masuvo {
@@ -112,8 +113,10 @@ void CKenrowDlg::CreateMenus() {
     connect(add(tools, "volumeItem", QStringLiteral("音量調整...")), &QAction::triggered, this, &CKenrowDlg::OnVolume);
 
     QMenu* help = bar->addMenu(QStringLiteral("ヘルプ"));
-    unavailable(add(help, "helpItem", QStringLiteral("ヘルプを起動")));
-    unavailable(add(help, "homePageItem", QStringLiteral("ホームページ")));
+    connect(add(help, "helpItem", QStringLiteral("ヘルプを起動")), &QAction::triggered, this,
+            [] { CHelpWindow::OpenStart(); });
+    connect(add(help, "homePageItem", QStringLiteral("ホームページ")), &QAction::triggered, this,
+            &CKenrowDlg::OnHomePage);
 
     items_ = {
         {Control::UndoItem, actions_.at(QStringLiteral("undoItem"))},

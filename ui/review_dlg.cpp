@@ -2,7 +2,6 @@
 
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -13,6 +12,7 @@
 
 #include "session/review_rows.h"
 #include "session/session_text.h"
+#include "ui/help_popup.h"
 #include "ui/kenrow_dlg.h"
 
 namespace masuvo {
@@ -216,13 +216,7 @@ void CReviewDlg::SortByColumn(int column) {
     list_->viewport()->update();
 }
 
-void CReviewDlg::CloseHelpPopup() {
-    if (helpPopup_) {
-        helpPopup_->close();
-        helpPopup_->deleteLater();
-        helpPopup_ = nullptr;
-    }
-}
+void CReviewDlg::CloseHelpPopup() { CHelpDlg::CloseOpen(); }
 
 void CReviewDlg::OpenHelpPopup(QPoint viewportPoint) {
     CloseHelpPopup();
@@ -243,16 +237,7 @@ void CReviewDlg::ShowHelpTopics(QPoint globalPoint) {
     const std::vector<HelpTopic> topics = ReviewHelpTopics(selected->text(2).toStdString());
     if (topics.empty()) return;
 
-    auto* popup = new QMenu(this);
-    popup->setObjectName(QStringLiteral("techniqueHelpPopup"));
-    popup->setAttribute(Qt::WA_DeleteOnClose);
-    for (const HelpTopic& topic : topics) {
-        QAction* action = popup->addAction(QString::fromStdString(topic.name));
-        const QString page = QString::fromStdString(topic.page);
-        connect(action, &QAction::triggered, this, [this, page] { emit helpRequested(page); });
-    }
-    helpPopup_ = popup;
-    popup->popup(globalPoint);
+    CHelpDlg::Open(globalPoint, topics, sx_, sy_, this);
     list_->setFocus();
 }
 

@@ -6,8 +6,6 @@
 #pragma once
 
 #include <QDialog>
-#include <QMenu>
-#include <QPointer>
 
 class QPushButton;
 class QTreeWidget;
@@ -26,7 +24,6 @@ public:
 
     QTreeWidget* list() const { return list_; }
     QPushButton* hintButton() const { return hint_; }
-    QMenu* helpPopup() const { return helpPopup_; }
     // The 番号 of the selected row, 0 when none is selected.
     int SelectedNumber() const;
     // Selects the row whose 番号 is number (nothing when there is none).
@@ -34,10 +31,6 @@ public:
     void SortByColumn(int column);
     // The right click at a point of the list's viewport.
     void OpenHelpPopup(QPoint viewportPoint);
-
-signals:
-    // A technique of the help popup was chosen: the page to open.
-    void helpRequested(const QString& page);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -58,7 +51,6 @@ private:
     double sy_;
     QTreeWidget* list_;
     QPushButton* hint_;
-    QPointer<QMenu> helpPopup_;
     bool descending_ = false;
 };
 
