@@ -8,6 +8,7 @@ packages=(
   libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev libopencv-videoio-dev
   libwebp-dev libgtest-dev libgmock-dev libbenchmark-dev
   gstreamer1.0-plugins-base fonts-noto-cjk fonts-liberation xvfb xauth
+  libgif-dev poppler-utils
 )
 
 missing=()
