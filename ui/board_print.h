@@ -20,7 +20,9 @@ struct PrintPageLayout {
 // With ox, oy the printable area's offsets, raised to a sixth of an inch:
 // the name top-aligned in a box at (8·ox, 4·oy) down to the board, the
 // board a square at (8·ox, 8·oy) whose side is half the paper's shorter
-// side, shrunk only where it would leave the printable area.
+// side. Where wide margins would push the square off the printable area,
+// ox and oy are lowered (to a sixth of an inch at least) until it fits, and
+// only then is the square made smaller.
 PrintPageLayout PageLayoutOf(const QPrinter& printer);
 
 enum class PrintResult { Printed, StartFailed, Failed };

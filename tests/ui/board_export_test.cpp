@@ -17,12 +17,10 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <csignal>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <set>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include "session/play_session.h"
@@ -32,6 +30,7 @@
 #include "ui/hint_dialog.h"
 #include "ui/kenrow_dlg.h"
 #include "ui/palette_reduction.h"
+#include "file_size_limit.h"
 #include "window_driver.h"
 
 using namespace Qt::StringLiterals;
@@ -107,29 +106,6 @@ QStringList Entries(const QString& folder) {
 }
 
 QString SaveFailure(int error) { return u"保存ファイルをオープンできません。：\n"_s + QString::fromLocal8Bit(strerror(error)); }
-
-// A file size limit for this process: writes past it fail with EFBIG, as
-// on a full disk, also for root.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &old_);
-        signal_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = old_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, signal_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit old_{};
-    void (*signal_)(int) = nullptr;
-};
 
 }  // namespace
 
@@ -439,7 +415,7 @@ private slots:
         } else if (case_ == u"full") {
             QVERIFY(WriteAll(path, old));
             error = EFBIG;
-            FileSizeLimit limit(4096);
+            test::FileSizeLimit limit(4096);
             saved = Save(path, &message);
         } else {
             QVERIFY(QDir(dir.path()).mkdir(u"盤面.png"_s));

@@ -25,6 +25,7 @@
 
 #include "session/play_session.h"
 #include "ui/kenrow_dlg.h"
+#include "file_size_limit.h"
 #include "window_driver.h"
 
 using namespace Qt::StringLiterals;
@@ -44,6 +45,11 @@ QByteArray Run(const QString& tool, const QStringList& arguments) {
     QByteArray out = process.readAllStandardOutput();
     if (out.isNull()) out = QByteArray("");
     return out;
+}
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QString Tool(const char* name) { return QStandardPaths::findExecutable(QString::fromLatin1(name)); }
@@ -92,22 +98,15 @@ Lines DarkLines(const QImage& page, bool vertical, int length) {
     return lines;
 }
 
-// Expected places on the page, in device pixels of the printer.
-struct Expected {
-    QRectF name;
-    QRectF board;
-};
-
-Expected ExpectedLayout(const QPrinter& printer) {
+// The board's top-left corner on the paper, in the printer's device pixels,
+// for the printer's own margins: eight times its offsets, each raised to a
+// sixth of an inch, from the printable area's corner.
+QPointF BoardCorner(const QPrinter& printer) {
     const QRectF paper = printer.paperRect(QPrinter::DevicePixel);
     const QRectF page = printer.pageRect(QPrinter::DevicePixel);
     const int ox = std::max(static_cast<int>(page.left() - paper.left()), printer.resolution() / 6);
     const int oy = std::max(static_cast<int>(page.top() - paper.top()), printer.resolution() / 6);
-    const int side = std::min(static_cast<int>(paper.width()) / 2, static_cast<int>(paper.height()) / 2);
-    // Painter coordinates start at the printable area's corner.
-    const QPointF origin = page.topLeft() - paper.topLeft();
-    return {QRectF(origin + QPointF(8 * ox, 4 * oy), QSizeF(page.width() - 8 * ox, 4 * oy)),
-            QRectF(origin + QPointF(8 * ox, 8 * oy), QSizeF(side, side))};
+    return page.topLeft() - paper.topLeft() + QPointF(8 * ox, 8 * oy);
 }
 
 }  // namespace
@@ -182,14 +181,19 @@ private slots:
         QTest::addColumn<int>("size");
         QTest::addColumn<int>("paper");
         QTest::addColumn<bool>("landscape");
-        QTest::newRow("100% on A4") << 50 << int(QPageSize::A4) << false;
-        QTest::newRow("120% on Letter, landscape") << 60 << int(QPageSize::Letter) << true;
-        QTest::newRow("80% on B5") << 40 << int(QPageSize::B5) << false;
+        QTest::addColumn<double>("margin");  // millimetres on every side; negative: the printer's own
+        QTest::newRow("100% on A4") << 50 << int(QPageSize::A4) << false << -1.0;
+        QTest::newRow("120% on Letter, landscape") << 60 << int(QPageSize::Letter) << true << -1.0;
+        QTest::newRow("80% on B5") << 40 << int(QPageSize::B5) << false << -1.0;
+        // Eight times an inch is more than the paper has room for.
+        QTest::newRow("100% on A4 with margins of an inch") << 50 << int(QPageSize::A4) << false << 25.4;
+        QTest::newRow("100% on A5, landscape, margins of 12 mm") << 50 << int(QPageSize::A5) << true << 12.0;
     }
     void printedPage() {
         QFETCH(int, size);
         QFETCH(int, paper);
         QFETCH(bool, landscape);
+        QFETCH(double, margin);
         Open(size);
         Play();
         const QString pdf = temp_.filePath(u"page.pdf"_s);
@@ -199,6 +203,8 @@ private slots:
         printer.setOutputFileName(pdf);
         printer.setPageSize(QPageSize(static_cast<QPageSize::PageSizeId>(paper)));
         printer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+        if (margin >= 0)
+            QVERIFY(printer.setPageMargins(QMarginsF(margin, margin, margin, margin), QPageLayout::Millimeter));
         QVERIFY(Print(printer));
         QCOMPARE(window_->settings().size, size);
         QFile file(pdf);
@@ -214,42 +220,62 @@ private slots:
         const QImage page = Page(pdf, dpi);
         QVERIFY(!page.isNull());
         const double scale = double(dpi) / printer.resolution();
-        const QSizeF paperSize = printer.paperRect(QPrinter::DevicePixel).size() * scale;
-        QVERIFY(std::abs(page.width() - paperSize.width()) <= 2 && std::abs(page.height() - paperSize.height()) <= 2);
-        const Expected at = ExpectedLayout(printer);
-        const QRectF board(at.board.topLeft() * scale, at.board.size() * scale);
-        const QRectF name(at.name.topLeft() * scale, at.name.size() * scale);
+        const QRectF paperRect = printer.paperRect(QPrinter::DevicePixel);
+        const QRectF printable(printer.pageRect(QPrinter::DevicePixel).topLeft() * scale,
+                               printer.pageRect(QPrinter::DevicePixel).size() * scale);
+        QVERIFY(std::abs(page.width() - paperRect.width() * scale) <= 2 &&
+                std::abs(page.height() - paperRect.height() * scale) <= 2);
+        const double side = std::min(int(paperRect.width()) / 2, int(paperRect.height()) / 2) * scale;
 
-        // Ten grid lines each way; the outer ones span the board's square
-        // (its image is 9S+1 cells wide, the last line at 9S).
-        const double last = board.width() * 9 * 2 * size / (9 * 2 * size + 1);
+        // Ten grid lines each way, the outer ones a board's side apart (its
+        // image is 9S+1 wide, the last line at 9S).
+        const double span = side * 9 * 2 * size / (9 * 2 * size + 1);
+        QPointF corner;
         for (bool vertical : {true, false}) {
-            const Lines lines = DarkLines(page, vertical, static_cast<int>(board.width() * 0.8));
+            const Lines lines = DarkLines(page, vertical, static_cast<int>(side * 0.8));
             QCOMPARE(lines.centres.size(), size_t(10));
-            const double start = vertical ? board.left() : board.top();
-            QVERIFY2(std::abs(lines.centres.front() - start) <= 2.5,
-                     qPrintable(u"%1 at %2, not %3"_s.arg(vertical).arg(lines.centres.front()).arg(start)));
-            QVERIFY2(std::abs(lines.centres.back() - (start + last)) <= 2.5,
-                     qPrintable(u"%1 at %2, not %3"_s.arg(vertical).arg(lines.centres.back()).arg(start + last)));
-            // Sharp: a thin line is a narrow dark run; a block line is wider.
+            QVERIFY2(std::abs(lines.centres.back() - lines.centres.front() - span) <= 2.5,
+                     qPrintable(u"%1 to %2, not %3 apart"_s.arg(lines.centres.front()).arg(lines.centres.back()).arg(span)));
+            (vertical ? corner.rx() : corner.ry()) = lines.centres.front();
+            // Sharp: a thin line is a narrow dark run; the inner block lines
+            // are wider (the outer ones show only their inner half).
+            const int block = std::min(lines.widths[3], lines.widths[6]);
             for (size_t i = 0; i < 10; ++i) {
-                const int maxWidth = i % 3 == 0 ? 8 : 4;
-                QVERIFY2(lines.widths[i] <= maxWidth, qPrintable(u"line %1 %2 px wide"_s.arg(i).arg(lines.widths[i])));
-                if (i % 3 != 0) QVERIFY(lines.widths[i] < lines.widths[i / 3 * 3]);
+                QVERIFY2(lines.widths[i] <= (i % 3 == 0 ? 8 : 4), qPrintable(u"line %1 %2 px wide"_s.arg(i).arg(lines.widths[i])));
+                if (i % 3 != 0)
+                    QVERIFY2(lines.widths[i] < block, qPrintable(u"line %1 %2 px wide"_s.arg(i).arg(lines.widths[i])));
             }
         }
+        const QRectF board(corner, QSizeF(side, side));
+        if (margin < 0) {
+            // Eight times the printer's offsets (a sixth of an inch at least).
+            QVERIFY2(QLineF(board.topLeft(), BoardCorner(printer) * scale).length() <= 3,
+                     qPrintable(u"board at %1,%2"_s.arg(board.left()).arg(board.top())));
+        } else {
+            // Inside the printable area, still eight sixths of an inch in.
+            QVERIFY2(printable.adjusted(-2, -2, 2, 2).contains(board),
+                     qPrintable(u"board at %1,%2"_s.arg(board.left()).arg(board.top())));
+            QVERIFY(board.left() - printable.left() >= 8 * dpi / 6 - 3);
+            QVERIFY(board.top() - printable.top() >= 8 * dpi / 6 - 3);
+        }
 
-        // The name: ink in its box, above the board, and nowhere above it.
+        // The name: ink left-aligned with the board, above it, in the
+        // printable area, and nothing else above the board.
         QRect ink;
         for (int y = 0; y < static_cast<int>(board.top()) - 2; ++y)
             for (int x = 0; x < page.width(); ++x)
                 if (qGray(page.pixel(x, y)) < 128) ink |= QRect(x, y, 1, 1);
         QVERIFY(!ink.isEmpty());
-        QVERIFY2(ink.left() >= name.left() - 1 && ink.top() >= name.top() - 1 && ink.bottom() < board.top(),
+        QVERIFY2(ink.left() >= board.left() - 1 && ink.left() < board.left() + 10 && ink.top() > printable.top() &&
+                     ink.bottom() < board.top() && ink.right() < printable.right(),
                  qPrintable(u"ink %1,%2 %3x%4"_s.arg(ink.x()).arg(ink.y()).arg(ink.width()).arg(ink.height())));
-        // 16 points: glyphs of one line, a fair part of an inch wide.
-        QVERIFY2(ink.height() >= 16 * dpi / 72 / 2 && ink.height() <= 16 * dpi / 72, qPrintable(QString::number(ink.height())));
-        QVERIFY(ink.top() - name.top() < 16 * dpi / 72);
+        // 16 points: glyphs of one line, top-aligned halfway between the
+        // printable area's edge and the board.
+        QVERIFY2(ink.height() >= 16 * dpi / 72 / 2 && ink.height() <= 16 * dpi / 72,
+                 qPrintable(QString::number(ink.height())));
+        const double nameTop = printable.top() + (board.top() - printable.top()) / 2;
+        QVERIFY2(ink.top() >= nameTop - 1 && ink.top() - nameTop < 16 * dpi / 72 / 2,
+                 qPrintable(u"name at %1, box at %2"_s.arg(ink.top()).arg(nameTop)));
 
         const QString folder = qEnvironmentVariable("MASUVO_SCREENSHOT_DIR");
         if (!folder.isEmpty() && QTest::currentDataTag() == QByteArray("100% on A4")) {
@@ -271,6 +297,45 @@ private slots:
         QVERIFY(!Print(printer, &message));
         QCOMPARE(message, u"マスヴォ|プリンターの初期化に失敗しました。"_s);
         QVERIFY(!QFile::exists(pdf));
+        QCOMPARE(window_->settings().size, 50);
+    }
+
+    // A full disk while printing to a file: the message, an existing file
+    // of that name as it was, no temporary file left; with room again a
+    // print replaces it.
+    void printToAFullDisk() {
+        Open();
+        Play();
+        QTemporaryDir dir(temp_.filePath(u"full-XXXXXX"_s));
+        QVERIFY(dir.isValid());
+        const QString pdf = dir.filePath(u"盤面.pdf"_s);
+        const QByteArray old("an older document");
+        {
+            QFile file(pdf);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(old) == old.size());
+        }
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        QString message;
+        {
+            test::FileSizeLimit limit(4096);
+            QVERIFY(!Print(printer, &message));
+        }
+        QCOMPARE(message, u"マスヴォ|印刷に失敗しました。"_s);
+        QCOMPARE(ReadAll(pdf), old);
+        const QStringList alone{u"盤面.pdf"_s};
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), alone);
+        QCOMPARE(printer.outputFileName(), pdf);
+
+        // (Qt's PDF writer is of no more use after a failed write: a new printer.)
+        QPrinter again(QPrinter::HighResolution);
+        again.setOutputFormat(QPrinter::PdfFormat);
+        again.setOutputFileName(pdf);
+        QVERIFY(Print(again));
+        QVERIFY(ReadAll(pdf).startsWith("%PDF-"));
+        QVERIFY(ReadAll(pdf).trimmed().endsWith("%%EOF"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), alone);
         QCOMPARE(window_->settings().size, 50);
     }
 
