@@ -1,0 +1,253 @@
+#include "vision/grid_detection.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include <opencv2/imgproc.hpp>
+
+namespace masuvo {
+
+namespace {
+
+using Corners = std::array<cv::Point2f, 4>;
+
+// TL, BL, BR, TR from four points in any order. The exchange sort is kept
+// as it is (it is not stable): the corners found for tied x depend on it.
+void OrderCorners(Corners& c) {
+    for (int i = 0; i < 3; ++i) {
+        for (int j = i + 1; j < 4; ++j) {
+            if (c[i].x > c[j].x) std::swap(c[i], c[j]);
+        }
+    }
+    if (c[0].y > c[1].y) std::swap(c[0], c[1]);
+    if (c[3].y > c[2].y) std::swap(c[2], c[3]);
+}
+
+double Distance(cv::Point2f a, cv::Point2f b) {
+    const double dx = static_cast<double>(a.x) - b.x;
+    const double dy = static_cast<double>(a.y) - b.y;
+    return std::sqrt(dx * dx + dy * dy);
+}
+
+// Side lengths TL-BL, BL-BR, BR-TR, TR-TL and their mean; true when every
+// side lies strictly within (1 ± tolerance) × mean.
+bool SidesEven(const Corners& c, double tolerance, double& mean) {
+    const double sides[4] = {Distance(c[0], c[1]), Distance(c[1], c[2]), Distance(c[2], c[3]),
+                             Distance(c[3], c[0])};
+    mean = (sides[0] + sides[1] + sides[2] + sides[3]) * 0.25;
+    for (double side : sides) {
+        if (!(side > (1.0 - tolerance) * mean && side < (1.0 + tolerance) * mean)) return false;
+    }
+    return true;
+}
+
+// Cosine of the angle at a between its neighbours b and c.
+double CornerCosine(cv::Point2f a, cv::Point2f b, cv::Point2f c) {
+    const double acx = static_cast<double>(a.x) - c.x, acy = static_cast<double>(a.y) - c.y;
+    const double abx = static_cast<double>(a.x) - b.x, aby = static_cast<double>(a.y) - b.y;
+    return (acx * abx + acy * aby) / (std::sqrt(acx * acx + acy * acy) * std::sqrt(abx * abx + aby * aby));
+}
+
+// A four-vertex outline about as wide and high as a third of the picture,
+// with even sides and no acute corner.
+bool PolygonTest(const std::vector<cv::Point>& contour, int width, int height, Corners& corners) {
+    const cv::Rect r = cv::boundingRect(contour);
+    if (!(r.width > width / 3 && r.height > height / 3)) return false;
+    std::vector<cv::Point> approx;
+    cv::approxPolyDP(contour, approx, 0.1 * cv::arcLength(contour, true), true);
+    if (approx.size() != 4) return false;
+    Corners c;
+    for (int k = 0; k < 4; ++k) c[k] = cv::Point2f(static_cast<float>(approx[k].x), static_cast<float>(approx[k].y));
+    OrderCorners(c);
+    double mean = 0.0;
+    if (!SidesEven(c, 0.05, mean)) return false;
+    // Only the upper bound: obtuse corners pass.
+    if (!(CornerCosine(c[0], c[1], c[3]) < 0.05)) return false;
+    if (!(CornerCosine(c[1], c[2], c[0]) < 0.05)) return false;
+    if (!(CornerCosine(c[2], c[3], c[1]) < 0.05)) return false;
+    if (!(CornerCosine(c[3], c[0], c[2]) < 0.05)) return false;
+    corners = c;
+    return true;
+}
+
+// The smallest rotated rectangle around the contour, when it is a large
+// square; its corners are pulled slightly inwards, since the rectangle
+// encloses the outline's outer edge.
+bool RotatedRectangleTest(const std::vector<cv::Point>& contour, int width, int height, Corners& corners) {
+    Corners c;
+    cv::minAreaRect(contour).points(c.data());
+    OrderCorners(c);
+    double mean = 0.0;
+    const bool even = SidesEven(c, 0.01, mean);
+    if (!(mean > std::max(width / 3, height / 3))) return false;
+    if (!even) return false;
+    const cv::Point2f centre((c[0].x + c[1].x + c[2].x + c[3].x) / 4.0f, (c[0].y + c[1].y + c[2].y + c[3].y) / 4.0f);
+    for (cv::Point2f& point : c) point = centre + 0.97f * (point - centre);
+    corners = c;
+    return true;
+}
+
+bool FindGridOutline(const cv::Mat& grey, Corners& corners) {
+    cv::Mat binary, edges;
+    cv::threshold(grey, binary, 128, 255, cv::THRESH_BINARY_INV);
+    bool edgesMade = false;
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const bool useCanny = attempt % 2 == 1;
+        if (useCanny && !edgesMade) {
+            cv::Canny(grey, edges, 50, 200, 3, true);
+            edgesMade = true;
+        }
+        std::vector<std::vector<cv::Point>> contours;
+        std::vector<cv::Vec4i> hierarchy;
+        cv::findContours(useCanny ? edges : binary, contours, hierarchy, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_SIMPLE,
+                         cv::Point(0, 0));
+        bool accepted = false;
+        for (const std::vector<cv::Point>& contour : contours) {
+            // The last contour accepted in an attempt gives the corners.
+            const bool pass = attempt < 2 ? PolygonTest(contour, grey.cols, grey.rows, corners)
+                                          : RotatedRectangleTest(contour, grey.cols, grey.rows, corners);
+            accepted = accepted || pass;
+        }
+        if (accepted) return true;
+    }
+    return false;
+}
+
+void DrawCornerMarks(cv::Mat& preview, const Corners& c) {
+    const auto rounded = [](cv::Point2f p) { return cv::Point(cvRound(p.x), cvRound(p.y)); };
+    for (int k = 0; k < 4; ++k) {
+        const int n = (k + 1) % 4;
+        const cv::Point2f nearK = 0.9f * c[k] + 0.1f * c[n];
+        const cv::Point2f nearN = 0.9f * c[n] + 0.1f * c[k];
+        cv::line(preview, rounded(c[k]), rounded(nearK), cv::Scalar(255, 0, 0), 2, cv::LINE_AA, 0);
+        cv::line(preview, rounded(c[n]), rounded(nearN), cv::Scalar(255, 0, 0), 2, cv::LINE_AA, 0);
+    }
+}
+
+// Stretches the values to the full range 0..255, truncating; a uniform image
+// becomes all 0.
+void StretchContrast(cv::Mat& image) {
+    double low = 0.0, high = 0.0;
+    cv::minMaxLoc(image, &low, &high);
+    for (int y = 0; y < image.rows; ++y) {
+        unsigned char* row = image.ptr<unsigned char>(y);
+        for (int x = 0; x < image.cols; ++x) {
+            row[x] = high > low ? static_cast<unsigned char>((row[x] - low) * 255.0 / (high - low)) : 0;
+        }
+    }
+}
+
+// Cuts the cell at grid row i, column j out of the warped grid, decides
+// whether it is empty and normalises its ink otherwise.
+void ExtractCell(const cv::Mat& warped, int i, int j, int v, int margin, GridCell& cell) {
+    const int pitch = 28 + 2 * v;
+    const int side = warped.rows;
+    const int y0 = pitch * i + 2 + v;
+    const int x0 = pitch * j + 2 + v;
+    CellInput window{};
+    for (int r = 0; r < kCellSide; ++r) {
+        const int y = y0 + r;
+        if (y < 0 || y >= side) continue;  // outside the warped grid: paper
+        const unsigned char* row = warped.ptr<unsigned char>(y);
+        for (int k = 0; k < kCellSide; ++k) {
+            const int x = x0 + k;
+            if (x >= 0 && x < side) window[kCellSide * r + k] = (255 - row[x]) / 255.0;
+        }
+    }
+
+    const int first = margin, last = kCellSide - 1 - margin;
+    const int count = (last - first + 1) * (last - first + 1);
+    double sum = 0.0, squares = 0.0;
+    for (int r = first; r <= last; ++r) {
+        for (int k = first; k <= last; ++k) {
+            const double x = window[kCellSide * r + k];
+            sum += x;
+            squares += x * x;
+        }
+    }
+    const double mean = sum / count;
+    // Rounding can leave a tiny negative variance for a uniform window.
+    const double deviation = std::sqrt(std::max(0.0, squares / count - mean * mean));
+    int inked = 0;
+    for (int r = first; r <= last; ++r) {
+        for (int k = first; k <= last; ++k) {
+            if (window[kCellSide * r + k] > mean + 0.18) ++inked;
+        }
+    }
+
+    cell.input.fill(0.0);
+    cell.empty = inked < 16;
+    if (cell.empty) return;
+    // At least 16 values above mean + 0.18 make the deviation positive and
+    // the mean below 0.82, so high > low.
+    const double low = mean;
+    const double high = std::min(1.0, mean + 2.0 * deviation);
+    for (int r = first; r <= last; ++r) {
+        for (int k = first; k <= last; ++k) {
+            const double x = (window[kCellSide * r + k] - low) / (high - low);
+            cell.input[kCellSide * r + k] = std::min(1.0, std::max(0.0, x));
+        }
+    }
+}
+
+}  // namespace
+
+bool DetectGrid(const cv::Mat& source, int scaleStep, int pass, bool camera, GridDetection& result,
+                cv::Mat* preview) {
+    result.cells.clear();
+    result.wholePicture = false;
+    const int v = scaleStep;
+    if (v < kMinScaleStep || v > kMaxScaleStep || v % 2 != 0 || pass < 0 || pass >= kPassCount) return false;
+    if (source.empty() || source.type() != CV_8UC3) return false;
+
+    const int width = source.cols, height = source.rows;
+    cv::Mat grey;
+    // RGB weights applied to the stored order, whatever the source's order.
+    cv::cvtColor(source, grey, cv::COLOR_RGB2GRAY, 0);
+
+    Corners corners;
+    const bool found = FindGridOutline(grey, corners);
+
+    if (camera && preview != nullptr) {
+        *preview = source.clone();
+        if (found) DrawCornerMarks(*preview, corners);
+    }
+
+    if (!found) {
+        if (camera) return false;
+        const double squareness = std::abs(width - height) / static_cast<double>(width + height);
+        // A picture of one pixel's width or height has no four distinct corners.
+        if (!(squareness < 0.02) || width < 2 || height < 2) return false;
+        corners = {cv::Point2f(0.0f, 0.0f), cv::Point2f(0.0f, static_cast<float>(height - 1)),
+                   cv::Point2f(static_cast<float>(width - 1), static_cast<float>(height - 1)),
+                   cv::Point2f(static_cast<float>(width - 1), 0.0f)};
+        result.wholePicture = true;
+    }
+
+    const int pitch = 28 + 2 * v;
+    const int side = 9 * pitch;
+    // The grid is mapped onto side + 3 pixels, so the last three rows and
+    // columns of the bottom and right cells fall outside the warped image.
+    const float far = static_cast<float>(side + 3);
+    const cv::Point2f target[4] = {cv::Point2f(0.0f, 0.0f), cv::Point2f(0.0f, far), cv::Point2f(far, far),
+                                   cv::Point2f(far, 0.0f)};
+    const cv::Mat transform = cv::getPerspectiveTransform(corners.data(), target, cv::DECOMP_LU);
+    cv::Mat warped;
+    cv::warpPerspective(grey, warped, transform, cv::Size(side, side), cv::INTER_LINEAR, cv::BORDER_CONSTANT,
+                        cv::Scalar(0));
+    // Dark ink on light paper: dilation thins the strokes.
+    if (pass == 0) cv::dilate(warped, warped, cv::Mat());
+    StretchContrast(warped);
+
+    const int base = camera || pass == 2 ? 5 : 3;
+    const int margin = std::max(0, base - v);
+    result.corners = corners;
+    result.cells.resize(81);
+    for (int i = 0; i < 9; ++i) {
+        for (int j = 0; j < 9; ++j) ExtractCell(warped, i, j, v, margin, result.cells[9 * i + j]);
+    }
+    return true;
+}
+
+}  // namespace masuvo
