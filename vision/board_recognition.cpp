@@ -1,0 +1,118 @@
+#include "vision/board_recognition.h"
+
+#include <algorithm>
+
+#include "vision/digit_classifier.h"
+
+namespace masuvo {
+
+namespace {
+
+constexpr int kScaleSteps[] = {-4, -2, 0, 2, 4, 6, 8};
+constexpr int kStillPasses = 3;
+constexpr int kCameraPasses = 2;  // the widest margin costs too much per frame
+
+}  // namespace
+
+bool RunLooksPlausible(const BoardDigits& digits) {
+    int count[10] = {};
+    for (int d : digits) ++count[d];
+    if (kBoardCells - count[0] < kMinimumRecognizedDigits) return false;
+    for (int d = 1; d <= 9; ++d)
+        if (count[d] > 9) return false;
+    for (int unit = 0; unit < 9; ++unit) {
+        unsigned row = 0, column = 0, block = 0;
+        for (int k = 0; k < 9; ++k) {
+            const int inRow = digits[9 * unit + k];
+            const int inColumn = digits[9 * k + unit];
+            const int inBlock = digits[9 * (3 * (unit / 3) + k / 3) + 3 * (unit % 3) + k % 3];
+            for (auto [d, seen] : {std::pair{inRow, &row}, {inColumn, &column}, {inBlock, &block}}) {
+                if (d == 0) continue;
+                if (*seen & (1u << d)) return false;
+                *seen |= 1u << d;
+            }
+        }
+    }
+    return true;
+}
+
+double RunWeight(const BoardDigits& digits) { return RunLooksPlausible(digits) ? 1.0 : kImplausibleRunWeight; }
+
+double RunConfidence(const RunReading& run) {
+    double confidence = 1.0;
+    for (double p : run.probabilities) confidence = std::min(confidence, p);
+    return confidence;
+}
+
+void BoardVote::Add(const RunReading& run) {
+    const double weight = RunWeight(run.digits);
+    const double confidence = RunConfidence(run);
+    for (int cell = 0; cell < kBoardCells; ++cell)
+        votes_[cell][run.digits[cell]] += confidence * run.probabilities[cell] * weight;
+}
+
+BoardDigits BoardVote::Result() const {
+    BoardDigits digits{};
+    for (int cell = 0; cell < kBoardCells; ++cell) {
+        double best = 0.0;
+        for (int d = 0; d <= 9; ++d) {
+            if (votes_[cell][d] > best) {
+                best = votes_[cell][d];
+                digits[cell] = d;
+            }
+        }
+    }
+    return digits;
+}
+
+bool EnoughDigits(const BoardDigits& digits) {
+    return std::count_if(digits.begin(), digits.end(), [](int d) { return d != 0; }) >= kMinimumRecognizedDigits;
+}
+
+RunReading ReadRun(const DigitModel& model, const GridDetection& detection) {
+    RunReading run;
+    for (int cell = 0; cell < kBoardCells; ++cell) {
+        const GridCell& grid = detection.cells[cell];
+        if (grid.empty) {
+            run.digits[cell] = 0;
+            run.probabilities[cell] = 1.0;
+        } else {
+            const DigitReading reading = ClassifyDigit(model, grid.input);
+            run.digits[cell] = reading.digit;
+            run.probabilities[cell] = reading.probability;
+        }
+    }
+    return run;
+}
+
+bool RecognizeBoard(const DigitModel& model, const cv::Mat& source, bool camera, BoardDigits& digits,
+                    cv::Mat* preview) {
+    digits.fill(0);
+    if (!model.loaded && !(camera && preview)) return false;
+    const int passes = camera ? kCameraPasses : kStillPasses;
+    BoardVote vote;
+    GridDetection detection;
+    bool first = true;
+    for (int pass = 0; pass < passes; ++pass) {
+        for (int step : kScaleSteps) {
+            const bool found = DetectGrid(source, step, pass, camera, detection, first ? preview : nullptr);
+            // The grid found does not depend on the step or the pass: when the
+            // first run finds none, no run will, and without a model nothing
+            // can be read (the first run still paints the camera preview).
+            if (first && (!found || !model.loaded)) return false;
+            first = false;
+            if (!found || detection.cells.size() != kBoardCells) continue;
+            vote.Add(ReadRun(model, detection));
+        }
+    }
+    const BoardDigits result = vote.Result();
+    if (!EnoughDigits(result)) return false;
+    digits = result;
+    return true;
+}
+
+bool RecognizeBoard(const cv::Mat& source, bool camera, BoardDigits& digits, cv::Mat* preview) {
+    return RecognizeBoard(ProcessDigitModel(), source, camera, digits, preview);
+}
+
+}  // namespace masuvo
