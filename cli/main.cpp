@@ -4,6 +4,7 @@
 
 #include "cli/creation_commands.h"
 #include "cli/engine_commands.h"
+#include "cli/recognize_command.h"
 #include "cli/report_commands.h"
 #include "cli/stats_command.h"
 
@@ -21,7 +22,9 @@ void PrintUsage() {
         "  stats [FILE]           the history statistics of an achievement record file\n"
         "                         (default: <Documents>/マスヴォ２/達成記録.csv)\n"
         "  create --number N --rank R --symmetry S [--threads T]   puzzle, name, seconds\n"
-        "  unsolvable --number N --symmetry S [--threads T]        puzzle, name, seconds\n",
+        "  unsolvable --number N --symmetry S [--threads T]        puzzle, name, seconds\n"
+        "  recognize [--model PATH] IMAGE...   picture, board read from it (81 chars) or -\n"
+        "                         (model default: Masuvo.dat beside the program, then ../share/masuvo)\n",
         stderr);
 }
 
@@ -44,6 +47,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(command, "stats") == 0) return masuvo::cli::RunStats(argc, argv);
     if (std::strcmp(command, "create") == 0) return masuvo::cli::RunCreate(argc, argv);
     if (std::strcmp(command, "unsolvable") == 0) return masuvo::cli::RunUnsolvable(argc, argv);
+    if (std::strcmp(command, "recognize") == 0) return masuvo::cli::RunRecognize(argc, argv);
     std::fprintf(stderr, "masuvo-cli: unknown command '%s'\n", command);
     PrintUsage();
     return 2;
