@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <random>
 #include <string>
 #include <system_error>
 
@@ -120,6 +122,51 @@ TEST(DigitClassifier, SumsInInputOrderWithRoundedProducts) {
 
     HiddenLayer(model, Input({{0, 1.0}, {1, a}}), hidden);
     EXPECT_EQ(hidden[1], 0.0);
+}
+
+// The network written out the slow way, one unit at a time in the stated
+// order: the vectorised layers must give the very same bits.
+DigitReading ReferenceReading(const DigitModel& model, const CellInput& x) {
+    double h[kModelHidden], o[kModelOutputs];
+    for (int j = 0; j < kModelHidden; ++j) {
+        double sum = 0.0;
+        for (int i = 0; i < kModelInputs; ++i) sum += x[i] * model.w1.Row(i)[j];
+        h[j] = std::max(0.0, sum + model.b1[j]);
+    }
+    for (int k = 0; k < kModelOutputs; ++k) {
+        double sum = 0.0;
+        for (int j = 0; j < kModelHidden; ++j) sum += h[j] * model.w2.Row(j)[k];
+        o[k] = sum + model.b2[k];
+    }
+    double mx = o[0];
+    for (int k = 1; k < kModelOutputs; ++k) mx = std::max(mx, o[k]);
+    double e[kModelOutputs], s = 0.0;
+    for (int k = 0; k < kModelOutputs; ++k) s += e[k] = std::exp(o[k] - mx);
+    DigitReading best{1, e[0] / s};
+    for (int k = 1; k < kModelOutputs; ++k)
+        if (e[k] / s > best.probability) best = {k + 1, e[k] / s};
+    return best;
+}
+
+TEST(DigitClassifier, SameBitsAsUnitByUnit) {
+    std::mt19937_64 random(11);
+    std::uniform_real_distribution<double> weight(-1.0, 1.0), value(0.0, 1.0);
+    DigitModel model;
+    for (double& v : model.w1.values) v = weight(random);
+    for (double& v : model.b1) v = weight(random) * 0.1;
+    for (double& v : model.w2.values) v = weight(random);
+    for (double& v : model.b2) v = weight(random);
+    model.loaded = true;
+    for (int trial = 0; trial < 50; ++trial) {
+        // Mostly paper, as in a real cell, some trials all ink.
+        CellInput x{};
+        const double inked = trial % 5 == 0 ? 1.0 : 0.2;
+        for (double& v : x) v = value(random) < inked ? value(random) : 0.0;
+        const DigitReading expected = ReferenceReading(model, x);
+        const DigitReading got = ClassifyDigit(model, x);
+        EXPECT_EQ(got.digit, expected.digit) << trial;
+        EXPECT_EQ(got.probability, expected.probability) << trial;  // bit for bit, not nearly
+    }
 }
 
 // Equal highest outputs: the smaller digit wins, whichever pair it is.
