@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 #include <string>
 
@@ -147,6 +148,89 @@ TEST(DetectGrid, TakesANearlySquarePictureWithoutOutlineWhole) {
         ExpectCornersNear(found, {{{0, 0}, {0, h}, {w, h}, {w, 0}}}, 0.0f);
         ExpectEmptyCells(found, kDigits, c.name);
     }
+}
+
+// Only nearly square outlines with nearly right corners count: sides
+// within 5 % of their mean, corner cosines below 0.05 (about 87°). A grid
+// that fails both tests on a wide picture is not found at all.
+TEST(DetectGrid, AcceptsOnlyNearlySquareOutlines) {
+    const auto skewed = [](double degrees) {
+        const float side = 450, angle = static_cast<float>(degrees * CV_PI / 180);
+        const cv::Point2f tl(200, 80), tr = tl + cv::Point2f(side, 0);
+        const cv::Point2f down(side * std::cos(angle), side * std::sin(angle));
+        return Corners{tl, tl + down, tr + down, tr};
+    };
+    const auto oblong = [](float width, float height) {
+        return Corners{{{200, 80}, {200, 80 + height}, {200 + width, 80 + height}, {200 + width, 80}}};
+    };
+    struct Case {
+        const char* name;
+        Corners corners;
+        bool found;
+    };
+    const Case cases[] = {{"square", oblong(450, 450), true},
+                          {"sides 3.5 % off", oblong(440, 410), true},
+                          {"sides 5.9 % off", oblong(450, 400), false},
+                          {"corners of 88°", skewed(92), true},
+                          {"corners of 86°", skewed(94), false}};
+    for (const Case& c : cases) {
+        const cv::Mat picture = OnCanvas(FlatGrid(450, kDigits), {900, 600}, c.corners);
+        GridDetection found;
+        ASSERT_EQ(DetectGrid(picture, 0, 1, false, found), c.found) << c.name;
+        if (c.found) ExpectCornersNear(found, c.corners, 2.0f);
+    }
+}
+
+// When two outlines pass in the same attempt, the one the contour search
+// lists last gives the corners.
+TEST(DetectGrid, TakesTheLastOutlineThatPasses) {
+    const Corners left = {{{20, 20}, {20, 430}, {430, 430}, {430, 20}}};
+    const Corners right = {{{480, 30}, {480, 420}, {870, 420}, {870, 30}}};
+    cv::Mat picture = OnCanvas(FlatGrid(450, kDigits), {900, 450}, left);
+    picture = OnCanvas(FlatGrid(450, {}), {900, 450}, right).mul(picture, 1.0 / 255);
+
+    cv::Mat grey, binary;
+    cv::cvtColor(picture, grey, cv::COLOR_RGB2GRAY);
+    cv::threshold(grey, binary, 128, 255, cv::THRESH_BINARY_INV);
+    std::vector<std::vector<cv::Point>> contours;
+    cv::findContours(binary, contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_SIMPLE);
+    bool rightLast = false;
+    for (const auto& contour : contours) {
+        const cv::Rect r = cv::boundingRect(contour);
+        if (r.width > 300) rightLast = r.x > 450;
+    }
+
+    GridDetection found;
+    ASSERT_TRUE(DetectGrid(picture, 0, 1, false, found));
+    ExpectCornersNear(found, rightLast ? right : left, 2.0f);
+}
+
+// The empty-cell threshold, counted exactly: a picture of 256 × 256 pixels
+// taken whole warps onto itself at step 0, so each dot is one value 1 in
+// its cell's window. 16 dots above the cell's mean + 0.18 make a digit, 15
+// do not.
+TEST(DetectGrid, SixteenInkedValuesMakeACell) {
+    cv::Mat picture(256, 256, CV_8UC3, kWhite);
+    const auto dots = [&](int cell, int count) {
+        const int x0 = 28 * (cell % 9) + 2, y0 = 28 * (cell / 9) + 2;
+        for (int k = 0; k < count; ++k) {
+            picture.at<cv::Vec3b>(y0 + 4 + 2 * (k / 8), x0 + 4 + 2 * (k % 8)) = cv::Vec3b(0, 0, 0);
+        }
+    };
+    dots(0, 16);
+    dots(1, 15);
+    dots(40, 16);
+    dots(80, 15);
+    GridDetection found;
+    ASSERT_TRUE(DetectGrid(picture, 0, 1, false, found));
+    ASSERT_TRUE(found.wholePicture);
+    EXPECT_FALSE(found.cells[0].empty);
+    EXPECT_TRUE(found.cells[1].empty);
+    EXPECT_FALSE(found.cells[40].empty);
+    EXPECT_TRUE(found.cells[80].empty);
+    int ones = 0;
+    for (double value : found.cells[0].input) ones += value == 1.0;
+    EXPECT_EQ(ones, 16);
 }
 
 TEST(DetectGrid, FindsOnlyEmptyCellsInABlankPicture) {
