@@ -14,6 +14,14 @@ constexpr int kCameraPasses = 2;  // the widest margin costs too much per frame
 
 }  // namespace
 
+std::vector<RecognitionRun> RecognitionRuns(bool camera) {
+    std::vector<RecognitionRun> runs;
+    const int passes = camera ? kCameraPasses : kStillPasses;
+    for (int pass = 0; pass < passes; ++pass)
+        for (int step : kScaleSteps) runs.push_back({pass, step});
+    return runs;
+}
+
 bool RunLooksPlausible(const BoardDigits& digits) {
     int count[10] = {};
     for (int d : digits) ++count[d];
@@ -89,21 +97,18 @@ bool RecognizeBoard(const DigitModel& model, const cv::Mat& source, bool camera,
                     cv::Mat* preview) {
     digits.fill(0);
     if (!model.loaded && !(camera && preview)) return false;
-    const int passes = camera ? kCameraPasses : kStillPasses;
     BoardVote vote;
     GridDetection detection;
     bool first = true;
-    for (int pass = 0; pass < passes; ++pass) {
-        for (int step : kScaleSteps) {
-            const bool found = DetectGrid(source, step, pass, camera, detection, first ? preview : nullptr);
-            // The grid found does not depend on the step or the pass: when the
-            // first run finds none, no run will, and without a model nothing
-            // can be read (the first run still paints the camera preview).
-            if (first && (!found || !model.loaded)) return false;
-            first = false;
-            if (!found || detection.cells.size() != kBoardCells) continue;
-            vote.Add(ReadRun(model, detection));
-        }
+    for (const RecognitionRun& run : RecognitionRuns(camera)) {
+        const bool found = DetectGrid(source, run.scaleStep, run.pass, camera, detection, first ? preview : nullptr);
+        // The grid found does not depend on the step or the pass: when the
+        // first run finds none, no run will, and without a model nothing can
+        // be read (the first run still paints the camera preview).
+        if (first && (!found || !model.loaded)) return false;
+        first = false;
+        if (!found || detection.cells.size() != kBoardCells) continue;
+        vote.Add(ReadRun(model, detection));
     }
     const BoardDigits result = vote.Result();
     if (!EnoughDigits(result)) return false;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <vector>
 
 #include <opencv2/core.hpp>
 
@@ -57,13 +58,22 @@ private:
 // True when at least kMinimumRecognizedDigits cells hold a digit.
 bool EnoughDigits(const BoardDigits& digits);
 
+// One detection run of a recognition.
+struct RecognitionRun {
+    int pass = 0;
+    int scaleStep = 0;
+};
+
+// The runs of one recognition in order: passes 0, 1, 2 (a camera frame
+// only 0 and 1), each over the scale steps -4, -2, 0, 2, 4, 6, 8.
+std::vector<RecognitionRun> RecognitionRuns(bool camera);
+
 // The reading of one detection: empty cells 0 with probability 1.0, the
 // others classified with model.
 RunReading ReadRun(const DigitModel& model, const GridDetection& detection);
 
-// Recognises the board in source (see DetectGrid for the picture). Runs
-// passes 0, 1, 2 (a camera frame: 0, 1), each over the scale steps -4, -2,
-// 0, 2, 4, 6, 8, and votes. Returns true with the 81 digits (0 empty) when
+// Recognises the board in source (see DetectGrid for the picture): every
+// run of RecognitionRuns(camera) read and voted. Returns true with the 81 digits (0 empty) when
 // at least 17 digits result; false otherwise, and always when model was not
 // loaded; digits are then all 0 and must not be used.
 //

@@ -138,6 +138,18 @@ TEST(BoardVote, SeventeenDigitsSucceedSixteenFail) {
     EXPECT_FALSE(EnoughDigits(BoardDigits{}));
 }
 
+// Passes outer, scale steps inner; a camera frame skips pass 2.
+TEST(RecognitionRuns, StillAndCamera) {
+    for (bool camera : {false, true}) {
+        const std::vector<RecognitionRun> runs = RecognitionRuns(camera);
+        ASSERT_EQ(runs.size(), camera ? 14u : 21u);
+        for (size_t n = 0; n < runs.size(); ++n) {
+            EXPECT_EQ(runs[n].pass, static_cast<int>(n / 7)) << n;
+            EXPECT_EQ(runs[n].scaleStep, -4 + 2 * static_cast<int>(n % 7)) << n;
+        }
+    }
+}
+
 // --- Whole pictures, through the real grid detection ---
 
 const cv::Scalar kWhite(255, 255, 255);
