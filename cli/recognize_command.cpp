@@ -163,7 +163,13 @@ int RunRecognize(int argc, char** argv) {
             reason = "no digit model";
         } else if (DecodePicture(path, picture, reason)) {
             read = RecognizeBoard(picture, false, digits);
-            if (!read) reason = "no grid or fewer than 17 digits found";
+            if (!read) {
+                // Every run finds the same grid or none, so one detection tells
+                // which of the two it was.
+                GridDetection detection;
+                reason = DetectGrid(picture, 0, 0, false, detection) ? "fewer than 17 digits read"
+                                                                    : "no grid found";
+            }
         }
         Write(path + "\t" + (read ? BoardText(digits) : std::string("-")) + "\n");
         if (!read) {

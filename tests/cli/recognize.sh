@@ -25,18 +25,18 @@ with open(d + "/nan.dat", "wb") as f:
 
 # Grey pictures (binary PGM) of a 360-pixel grid on a 400-pixel page with a
 # block of ink in each listed cell.
-def picture(name, cells):
-    w = h = 400
+def picture(name, cells, size=(400, 400)):
+    w, h = size
     px = bytearray([255]) * (w * h)
     def fill(x0, y0, x1, y1):
         for y in range(y0, y1):
             px[y * w + x0:y * w + x1] = bytes(x1 - x0)
-    for k in range(10):
+    for k in range(10 if cells is not None else 0):
         at = 20 + k * 40
         t = 2 if k % 3 == 0 else 1
         fill(at - t, 20 - t, at + t, 380 + t)
         fill(20 - t, at - t, 380 + t, at + t)
-    for cell in cells:
+    for cell in cells or []:
         x, y = 20 + cell % 9 * 40, 20 + cell // 9 * 40
         fill(x + 14, y + 10, x + 26, y + 30)
     with open(d + "/" + name, "wb") as f:
@@ -44,6 +44,7 @@ def picture(name, cells):
 picture("seventeen.pgm", [c * 4 % 81 for c in range(17)])
 picture("sixteen.pgm", [c * 4 % 81 for c in range(16)])
 picture("blank.pgm", [])
+picture("wide.pgm", None, (600, 300))
 board = ["."] * 81
 for c in range(17):
     board[c * 4 % 81] = "4"
@@ -56,11 +57,11 @@ printf 'not a picture\n' > "$dir/text.png"
 # A good picture between unreadable ones: every picture gets its line in
 # order, the reasons go to standard error, the status says not all were read.
 out=$("$cli" recognize --model "$dir/reads4.dat" "$dir/missing.png" "$dir/seventeen.pgm" "$dir/text.png" "$dir" \
-        "$dir/sixteen.pgm" "$dir/blank.pgm" 2>"$dir/err")
+        "$dir/sixteen.pgm" "$dir/blank.pgm" "$dir/wide.pgm" 2>"$dir/err")
 status=$?
 [ "$status" -eq 1 ] || fail "status $status for a run with unreadable pictures"
-want=$(printf '%s\t-\n%s\t%s\n%s\t-\n%s\t-\n%s\t-\n%s\t-' "$dir/missing.png" "$dir/seventeen.pgm" "$expected" \
-        "$dir/text.png" "$dir" "$dir/sixteen.pgm" "$dir/blank.pgm")
+want=$(printf '%s\t-\n%s\t%s\n%s\t-\n%s\t-\n%s\t-\n%s\t-\n%s\t-' "$dir/missing.png" "$dir/seventeen.pgm" "$expected" \
+        "$dir/text.png" "$dir" "$dir/sixteen.pgm" "$dir/blank.pgm" "$dir/wide.pgm")
 [ "$out" = "$want" ] || fail "lines differ: got
 $out
 expected
@@ -68,8 +69,10 @@ $want"
 grep -q "missing.png: No such file or directory" "$dir/err" || fail "no reason for the missing file: $(cat "$dir/err")"
 grep -q "text.png: not a picture" "$dir/err" || fail "no reason for the text file: $(cat "$dir/err")"
 grep -q "$dir: Is a directory" "$dir/err" || fail "no reason for the folder: $(cat "$dir/err")"
-grep -q "sixteen.pgm: no grid or fewer than 17 digits" "$dir/err" || fail "no reason for 16 digits: $(cat "$dir/err")"
-[ "$(grep -c . "$dir/err")" -eq 5 ] || fail "expected five reasons: $(cat "$dir/err")"
+grep -q "sixteen.pgm: fewer than 17 digits read" "$dir/err" || fail "no reason for 16 digits: $(cat "$dir/err")"
+grep -q "blank.pgm: fewer than 17 digits read" "$dir/err" || fail "no reason for the blank page: $(cat "$dir/err")"
+grep -q "wide.pgm: no grid found" "$dir/err" || fail "no reason for the wide page: $(cat "$dir/err")"
+[ "$(grep -c . "$dir/err")" -eq 6 ] || fail "expected six reasons: $(cat "$dir/err")"
 
 out=$("$cli" recognize "--model=$dir/reads4.dat" "$dir/seventeen.pgm") || fail "a readable picture gave a non-zero status"
 [ "$out" = "$(printf '%s\t%s' "$dir/seventeen.pgm" "$expected")" ] || fail "--model=: $out"
