@@ -51,9 +51,9 @@ using masuvo::kModelOutputs;
 struct Options {
     std::string out;
     uint64_t seed = 20261210;
-    int boards = 220;
+    int boards = 700;
     int testBoards = 40;
-    int epochs = 8;
+    int epochs = 10;
     std::string digitsFolder;
 };
 
@@ -202,12 +202,21 @@ Board DrawBoard(Random& random, const std::vector<QString>& fonts, const std::ve
             painter.fillRect(QRectF(left + (b % 3) * 3 * pitch, top + (b / 3) * 3 * pitch, 3 * pitch, 3 * pitch),
                              QColor(shade, shade, shade));
     }
+    // Inner lines a little off their nominal places, as on a cheap print or
+    // a page that is not quite flat: the straightened grid then puts bits of
+    // line into the cells, as it does with real photos.
+    std::array<double, 10> across{}, down{};
+    const double wobble = random.Chance(0.6) ? random.Uniform(0.0, 0.09) * pitch : 0.0;
+    for (int k = 0; k <= 9; ++k) {
+        across[k] = left + k * pitch + (k % 9 != 0 ? random.Uniform(-wobble, wobble) : 0.0);
+        down[k] = top + k * pitch + (k % 9 != 0 ? random.Uniform(-wobble, wobble) : 0.0);
+    }
     painter.setPen(Qt::NoPen);
     painter.setBrush(lineColour);
     for (int k = 1; k < 9; ++k) {
         const double w = k % 3 == 0 ? thick : thin;
-        painter.drawRect(QRectF(left + k * pitch - w / 2, top, w, side));
-        painter.drawRect(QRectF(left, top + k * pitch - w / 2, side, w));
+        painter.drawRect(QRectF(across[k] - w / 2, top, w, side));
+        painter.drawRect(QRectF(left, down[k] - w / 2, side, w));
     }
     // The outer frame lies inside the grid square, so its outer edge is the grid's outline.
     painter.drawRect(QRectF(left, top, side, outer));
@@ -252,8 +261,9 @@ Board DrawBoard(Random& random, const std::vector<QString>& fonts, const std::ve
         const int digit = board.digits[cell];
         if (digit == 0) continue;
         const double jitter = pitch * 0.06;
-        const QRectF rect(left + (cell % 9) * pitch + random.Uniform(-jitter, jitter),
-                          top + (cell / 9) * pitch + random.Uniform(-jitter, jitter), pitch, pitch);
+        const int c = cell % 9, r = cell / 9;
+        const QRectF rect(across[c] + random.Uniform(-jitter, jitter), down[r] + random.Uniform(-jitter, jitter),
+                          across[c + 1] - across[c], down[r + 1] - down[r]);
         if (useImages) {
             const std::vector<cv::Mat>& pool = images[digit - 1];
             const cv::Mat& picture = pool[random.Bits() % pool.size()];
@@ -290,6 +300,22 @@ void Photograph(Random& random, Board& board) {
         for (cv::Mat& c : channels) c += texture * amplitude;
         cv::merge(channels, 3, floatPicture);
         floatPicture.convertTo(picture, CV_8UC3);
+    }
+
+    // A page that is not flat: a gentle bend that leaves the grid's corners
+    // nearly in place but curves its lines.
+    if (random.Chance(0.4)) {
+        const float amplitude = static_cast<float>(random.Uniform(0.5, 2.5) * std::min(w, h) / 400.0);
+        const double phaseX = random.Uniform(0, 2 * M_PI), phaseY = random.Uniform(0, 2 * M_PI);
+        cv::Mat mapX(h, w, CV_32F), mapY(h, w, CV_32F);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                mapX.at<float>(y, x) = x + amplitude * static_cast<float>(std::sin(M_PI * y / h * 2 + phaseX));
+                mapY.at<float>(y, x) = y + amplitude * static_cast<float>(std::sin(M_PI * x / w * 2 + phaseY));
+            }
+        cv::Mat bent;
+        cv::remap(picture, bent, mapX, mapY, cv::INTER_LINEAR, cv::BORDER_REPLICATE);
+        picture = bent;
     }
 
     // Camera: turn about the centre, move the corners, view on a background.
@@ -597,6 +623,7 @@ int main(int argc, char** argv) {
                    stderr);
         return 2;
     }
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);  // progress shows while it runs
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     cv::setNumThreads(1);
