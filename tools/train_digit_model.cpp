@@ -10,7 +10,7 @@
 // training runs on one thread, so the same seed gives the same file.
 //
 //   masuvo-train-digits --out resources/Masuvo.dat [--seed N] [--boards N]
-//                       [--epochs N] [--digits FOLDER]
+//                       [--epochs N] [--digits FOLDER]...
 
 #include <algorithm>
 #include <cmath>
@@ -54,7 +54,7 @@ struct Options {
     int boards = 700;
     int testBoards = 40;
     int epochs = 10;
-    std::string digitsFolder;
+    std::vector<std::string> digitsFolders;
 };
 
 // One training example: a cell input and its digit index 0..8, or -1 for a
@@ -113,16 +113,19 @@ std::vector<QString> DigitFonts() {
 // Digit images 1..9 from a folder tree of 28×28 pictures (folders named 1..9,
 // or Sample002..Sample010 for the digits 1..9), brought to ink 255 on paper 0
 // whatever their own convention (told by the border's brightness).
-std::vector<std::vector<cv::Mat>> LoadDigitImages(const std::string& root) {
+std::vector<std::vector<cv::Mat>> LoadDigitImages(const std::vector<std::string>& roots) {
     std::vector<std::vector<cv::Mat>> images(9);
-    if (root.empty()) return images;
     namespace fs = std::filesystem;
     std::vector<fs::path> files;
-    std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
-         it.increment(ec))
-        if (it->is_regular_file()) files.push_back(it->path());
-    std::sort(files.begin(), files.end());
+    for (const std::string& root : roots) {
+        std::vector<fs::path> found;
+        std::error_code ec;
+        for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
+             it.increment(ec))
+            if (it->is_regular_file()) found.push_back(it->path());
+        std::sort(found.begin(), found.end());
+        files.insert(files.end(), found.begin(), found.end());
+    }
     for (const fs::path& file : files) {
         const std::string folder = file.parent_path().filename().string();
         int digit = 0;
@@ -607,7 +610,7 @@ bool ParseOptions(int argc, char** argv, Options& options) {
         else if (arg == "--boards" && hasValue) options.boards = std::atoi(argv[++k]);
         else if (arg == "--test-boards" && hasValue) options.testBoards = std::atoi(argv[++k]);
         else if (arg == "--epochs" && hasValue) options.epochs = std::atoi(argv[++k]);
-        else if (arg == "--digits" && hasValue) options.digitsFolder = argv[++k];
+        else if (arg == "--digits" && hasValue) options.digitsFolders.push_back(argv[++k]);
         else return false;
     }
     return !options.out.empty() && options.boards > 0 && options.epochs > 0 && options.testBoards >= 0;
@@ -619,7 +622,7 @@ int main(int argc, char** argv) {
     Options options;
     if (!ParseOptions(argc, argv, options)) {
         std::fputs("usage: masuvo-train-digits --out PATH [--seed N] [--boards N] [--test-boards N] [--epochs N] "
-                   "[--digits FOLDER]\n",
+                   "[--digits FOLDER]...\n",
                    stderr);
         return 2;
     }
@@ -634,14 +637,14 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::printf("%zu fonts\n", fonts.size());
-    const std::vector<std::vector<cv::Mat>> images = LoadDigitImages(options.digitsFolder);
+    const std::vector<std::vector<cv::Mat>> images = LoadDigitImages(options.digitsFolders);
     size_t imageCount = 0;
     for (const auto& pool : images) imageCount += pool.size();
-    if (!options.digitsFolder.empty()) {
+    if (!options.digitsFolders.empty()) {
         bool all = true;
         for (const auto& pool : images) all = all && !pool.empty();
         if (!all) {
-            std::fprintf(stderr, "masuvo-train-digits: %s lacks images of some digits\n", options.digitsFolder.c_str());
+            std::fputs("masuvo-train-digits: the --digits folders lack images of some digits\n", stderr);
             return 1;
         }
         std::printf("%zu digit images\n", imageCount);

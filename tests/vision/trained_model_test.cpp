@@ -1,0 +1,122 @@
+// The digit model that ships with the program: it loads, and it reads
+// printed puzzles drawn here in fonts it was not trained on.
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <opencv2/imgproc.hpp>
+
+#include "vision/board_recognition.h"
+#include "vision/model_file.h"
+
+namespace masuvo {
+namespace {
+
+const std::string kShippedModel = MASUVO_TRAINED_MODEL_PATH;
+
+TEST(TrainedModel, FileHoldsExactlyTheNetworkInFiniteValues) {
+    std::error_code ec;
+    ASSERT_EQ(std::filesystem::file_size(kShippedModel, ec), static_cast<uintmax_t>(kModelFileBytes)) << kShippedModel;
+    std::ifstream file(kShippedModel, std::ios::binary);
+    std::vector<unsigned char> bytes(static_cast<size_t>(kModelFileBytes));
+    file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    ASSERT_TRUE(file);
+    int nonZero = 0;
+    for (size_t n = 0; n < bytes.size(); n += 8) {
+        uint64_t bits = 0;
+        for (int b = 7; b >= 0; --b) bits = bits << 8 | bytes[n + b];  // little-endian
+        double value;
+        std::memcpy(&value, &bits, 8);
+        ASSERT_TRUE(std::isfinite(value)) << "value " << n / 8;
+        nonZero += value != 0.0;
+    }
+    EXPECT_GT(nonZero, kModelValueCount / 2);  // trained, not an empty file
+
+    DigitModel model;
+    std::string message;
+    EXPECT_TRUE(ReadDigitModel(kShippedModel, model, message)) << message;
+    EXPECT_TRUE(model.loaded);
+}
+
+// A puzzle with 28 givens that follow the rules.
+constexpr const char* kPuzzle =
+    "53..7...."
+    "6..195..."
+    ".98....6."
+    "8...6...3"
+    "4..8.3..1"
+    "7...2...6"
+    ".6....28."
+    "...419..5"
+    "....8..79";
+
+// A printed page: a 9×9 grid with the puzzle's digits in a Hershey font.
+cv::Mat PrintedPuzzle(int font, double scale, int thickness, int pitch, double turnDegrees) {
+    const int margin = 60, side = 9 * pitch;
+    cv::Mat page(side + 2 * margin, side + 2 * margin + 120, CV_8UC3, cv::Scalar(238, 242, 245));
+    for (int k = 0; k <= 9; ++k) {
+        const int w = k % 3 == 0 ? 4 : 1;
+        const int at = margin + k * pitch;
+        cv::line(page, {at, margin}, {at, margin + side}, cv::Scalar(30, 30, 30), w);
+        cv::line(page, {margin, at}, {margin + side, at}, cv::Scalar(30, 30, 30), w);
+    }
+    for (int cell = 0; cell < 81; ++cell) {
+        if (kPuzzle[cell] == '.') continue;
+        const std::string text(1, kPuzzle[cell]);
+        int baseline = 0;
+        const cv::Size size = cv::getTextSize(text, font, scale, thickness, &baseline);
+        const cv::Point origin(margin + (cell % 9) * pitch + (pitch - size.width) / 2,
+                               margin + (cell / 9) * pitch + (pitch + size.height) / 2);
+        cv::putText(page, text, origin, font, scale, cv::Scalar(20, 20, 20), thickness, cv::LINE_AA);
+    }
+    if (turnDegrees != 0.0) {
+        const cv::Mat turn =
+            cv::getRotationMatrix2D(cv::Point2f(page.cols / 2.0f, page.rows / 2.0f), turnDegrees, 1.0);
+        cv::warpAffine(page, page, turn, page.size(), cv::INTER_LINEAR, cv::BORDER_CONSTANT,
+                       cv::Scalar(238, 242, 245));
+    }
+    cv::GaussianBlur(page, page, cv::Size(3, 3), 0.8);
+    return page;
+}
+
+TEST(TrainedModel, ReadsPuzzlesPrintedInFontsItNeverSaw) {
+    DigitModel model;
+    std::string message;
+    ASSERT_TRUE(ReadDigitModel(kShippedModel, model, message)) << message;
+
+    struct Case {
+        const char* name;
+        int font;
+        double scale;
+        int thickness;
+        int pitch;
+        double turn;
+    };
+    const Case cases[] = {
+        {"simplex", cv::FONT_HERSHEY_SIMPLEX, 1.2, 2, 48, 0.0},
+        {"duplex", cv::FONT_HERSHEY_DUPLEX, 1.2, 2, 48, 0.0},
+        {"complex", cv::FONT_HERSHEY_COMPLEX, 1.0, 2, 44, 0.0},
+        {"triplex", cv::FONT_HERSHEY_TRIPLEX, 1.3, 2, 52, 0.0},
+        {"simplex small", cv::FONT_HERSHEY_SIMPLEX, 0.8, 2, 34, 0.0},
+        {"duplex turned", cv::FONT_HERSHEY_DUPLEX, 1.2, 2, 48, 4.0},
+    };
+    BoardDigits expected{};
+    for (int cell = 0; cell < 81; ++cell) expected[cell] = kPuzzle[cell] == '.' ? 0 : kPuzzle[cell] - '0';
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const cv::Mat page = PrintedPuzzle(c.font, c.scale, c.thickness, c.pitch, c.turn);
+        BoardDigits digits{};
+        ASSERT_TRUE(RecognizeBoard(model, page, false, digits));
+        for (int cell = 0; cell < 81; ++cell) EXPECT_EQ(digits[cell], expected[cell]) << "cell " << cell;
+    }
+}
+
+}  // namespace
+}  // namespace masuvo
