@@ -51,7 +51,7 @@ using masuvo::kModelOutputs;
 struct Options {
     std::string out;
     uint64_t seed = 20261210;
-    int boards = 700;
+    int boards = 900;
     int testBoards = 40;
     int epochs = 10;
     std::vector<std::string> digitsFolders;

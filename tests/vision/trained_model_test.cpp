@@ -104,6 +104,7 @@ TEST(TrainedModel, ReadsPuzzlesPrintedInFontsItNeverSaw) {
         {"duplex", cv::FONT_HERSHEY_DUPLEX, 1.2, 2, 48, 0.0},
         {"complex", cv::FONT_HERSHEY_COMPLEX, 1.0, 2, 44, 0.0},
         {"triplex", cv::FONT_HERSHEY_TRIPLEX, 1.3, 2, 52, 0.0},
+        {"triplex bold", cv::FONT_HERSHEY_TRIPLEX, 1.3, 3, 52, 0.0},
         {"simplex small", cv::FONT_HERSHEY_SIMPLEX, 0.8, 2, 34, 0.0},
         {"duplex turned", cv::FONT_HERSHEY_DUPLEX, 1.2, 2, 48, 4.0},
     };
