@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <QLibraryInfo>
 #include <QMessageBox>
@@ -14,6 +15,7 @@
 #include "records/record_file.h"
 #include "ui/kenrow_dlg.h"
 #include "ui/qt_settings_store.h"
+#include "vision/model_file.h"
 
 namespace masuvo {
 
@@ -65,7 +67,7 @@ CKenrowDlg& CKenrowApp::InitInstance() {
         box.exec();
     }
 
-    LoadDigitModel(program + QStringLiteral("/Masuvo.dat"));
+    LoadDigitModel(program);
 
     store_ = std::make_unique<QtSettingsStore>();
     const AppSettings settings = LoadSettings(*store_);
@@ -74,7 +76,15 @@ CKenrowDlg& CKenrowApp::InitInstance() {
     return *window_;
 }
 
-void CKenrowApp::LoadDigitModel(const QString&) {}
+void CKenrowApp::LoadDigitModel(const QString& programFolder) {
+    const QString name = QStringLiteral("Masuvo.dat");
+    QString path = QDir(programFolder).filePath(name);
+    const QString installed = QDir(programFolder).filePath(QStringLiteral("../share/masuvo/") + name);
+    if (!QFileInfo::exists(path) && QFileInfo::exists(installed)) path = QDir::cleanPath(installed);
+    std::string message;
+    modelMessage_.clear();
+    if (!masuvo::LoadDigitModel(path.toStdString(), message)) modelMessage_ = QString::fromStdString(message);
+}
 
 void CKenrowApp::OpenCommandLine(const QStringList& arguments) {
     // The first argument after the program is the file; options are not known.
@@ -106,6 +116,17 @@ int CKenrowApp::Run(const QStringList& arguments) {
             }
             QApplication::closeAllWindows();
         });
+    }
+    // Shown over the window rather than before it: a missing model only
+    // takes image import away, and start-up goes on. A run without a user
+    // writes it to the error output.
+    if (!modelMessage_.isEmpty()) {
+        if (screenshot.isEmpty()) {
+            QMessageBox box(QMessageBox::Warning, QStringLiteral("マスヴォ"), modelMessage_, QMessageBox::Ok, &window);
+            box.exec();
+        } else {
+            std::fprintf(stderr, "masuvo: %s\n", modelMessage_.toLocal8Bit().constData());
+        }
     }
     OpenCommandLine(arguments);
 

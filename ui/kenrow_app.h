@@ -50,17 +50,22 @@ public:
 
     const DataFolders& folders() const { return folders_; }
     CKenrowDlg* window() const { return window_.get(); }
+    // Empty when the digit model was read; else the text Run shows.
+    const QString& modelMessage() const { return modelMessage_; }
 
 private:
-    // The digit classifier's model file; image import, which reads it, is
-    // not part of this build yet.
-    void LoadDigitModel(const QString& path);
+    // The digit classifier's model file Masuvo.dat, from the program's folder
+    // or else from ../share/masuvo beside it (the installed layout). A
+    // failure does not stop the start-up: its text is kept in
+    // modelMessage() and shown once the window is up.
+    void LoadDigitModel(const QString& programFolder);
 
     Paths paths_;
     DataFolders folders_;
     std::unique_ptr<QTranslator> translator_;
     std::unique_ptr<QtSettingsStore> store_;
     std::unique_ptr<CKenrowDlg> window_;
+    QString modelMessage_;
 };
 
 }  // namespace masuvo

@@ -18,6 +18,7 @@
 #include "ui/create_dialog.h"
 #include "ui/create_hard_dialog.h"
 #include "generator/creation.h"
+#include "session/image_names.h"
 #include "session/session_text.h"
 #include "ui/app_icon.h"
 #include "ui/fitted_font.h"
@@ -98,8 +99,10 @@ QPoint CKenrowDlg::CellPoint(int row, int col, int subDigit) const {
 void CKenrowDlg::OpenCommandLineFile(const QString& path) {
     const qsizetype dot = path.lastIndexOf(u'.');
     const QString extension = dot >= 0 ? path.mid(dot + 1) : QString();
-    // Pictures are imported by the image import, which this build lacks.
-    if (extension != u"kzd") return;
+    if (extension != u"kzd") {
+        if (HasPictureExtension(path.toStdString())) ImportImageFile(path);
+        return;
+    }
     if (!session_->ReadPuzzleFile(path.toStdString())) return;
     session_->SetName(FileStem(path.toStdString()));
     SetText(Field::Name, session_->name);

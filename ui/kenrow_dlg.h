@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QTimer>
+#include <array>
 #include <map>
 #include <memory>
 #include <optional>
@@ -22,6 +23,7 @@
 #include "session/session_view.h"
 #include "ui/create_dialog.h"
 #include "ui/hint_dialog.h"
+#include "ui/url_download.h"
 
 class CResultDlg;
 class QAction;
@@ -52,13 +54,31 @@ public:
     const AppSettings& settings() const { return settings_; }
 
     // A file named on the command line: a puzzle file ("kzd", compared
-    // exactly) is loaded and names the puzzle; pictures and anything else
-    // are left alone.
+    // exactly) is loaded and names the puzzle, a picture (png, bmp, jpg,
+    // gif, tif, webp) is imported; anything else is left alone.
     void OpenCommandLineFile(const QString& path);
 
     // A puzzle handed over by a creation dialog becomes the current puzzle;
     // the creation time follows the state check's message.
     void LoadCreatedPuzzle(const KR_base& puzzle, const std::string& name, int seconds);
+
+    // Image import (kenrow_import.cpp). Each returns true when the board
+    // was replaced by the recognised puzzle; failures show their message
+    // and keep the board.
+    bool ImportImageFile(const QString& path);
+    bool ImportImageUrl(const QString& address);
+    bool ImportClipboardImage(const QImage& picture);
+    // The camera loop; true with the final reading.
+    bool CaptureCamera(std::array<int, 81>& digits);
+    // Recognised digits (0 empty) become the givens of a new puzzle named title.
+    void ImportRecognizedBoard(const std::array<int, 81>& digits, const std::string& title);
+    // The camera: a device index ("0", the default) or a video file.
+    void SetCameraSource(const QString& source) { cameraSource_ = source; }
+    void SetDownloadLimits(const DownloadLimits& limits) { downloadLimits_ = limits; }
+    // The menu commands 画像読込..., クリップボードの画像を読込 and カメラ....
+    void OnLoadImage();
+    void OnClipboardImage();
+    void OnCamera();
 
     // The board's widget, the client area below the menu bar and the
     // client point of a cell's sub-square (digit 1..9, 0 for the centre).
@@ -181,6 +201,9 @@ private:
     QPointer<CReviewDlg> review_;
     CreationTask::Search seriesSearch_;
     QString toolsFolder_;  // where the developer tools last chose files or a folder
+    QString imageFolder_;  // where 画像読込 last chose a file
+    QString cameraSource_ = QStringLiteral("0");
+    DownloadLimits downloadLimits_;
 
     // Controls by role; the layout places them and the session enables them.
     QLabel* modeText_ = nullptr;

@@ -7,9 +7,11 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QUrl>
 #include <optional>
 
+#include "session/image_names.h"
 #include "ui/help_popup.h"
 #include "ui/kenrow_dlg.h"
 #include "ui/number_pad.h"
@@ -137,27 +139,43 @@ void CKenrowDlg::PadCommand(int id, int value) {
 }
 
 void CKenrowDlg::dragEnterEvent(QDragEnterEvent* event) {
+    // Files and text (picture addresses) are taken only while a puzzle is
+    // being entered.
     const QMimeData* data = event->mimeData();
-    if (session_->mode == 0 && data->hasUrls() && !data->urls().isEmpty() && data->urls().constFirst().isLocalFile())
-        event->acceptProposedAction();
+    if (session_->mode != 0) return;
+    const bool file = data->hasUrls() && !data->urls().isEmpty() && data->urls().constFirst().isLocalFile();
+    if (file || data->hasText()) event->acceptProposedAction();
 }
 
 void CKenrowDlg::dropEvent(QDropEvent* event) {
     const QMimeData* data = event->mimeData();
-    // Only the first file counts, and only while a puzzle is being entered.
-    if (session_->mode != 0 || !data->hasUrls() || data->urls().isEmpty()) return;
-    const QUrl url = data->urls().constFirst();
-    if (!url.isLocalFile()) return;
-    if (LoadDroppedFile(url.toLocalFile())) event->acceptProposedAction();
+    if (session_->mode != 0) return;
+    // Only the first file counts.
+    if (data->hasUrls() && !data->urls().isEmpty() && data->urls().constFirst().isLocalFile()) {
+        if (LoadDroppedFile(data->urls().constFirst().toLocalFile())) event->acceptProposedAction();
+        return;
+    }
+    if (!data->hasText()) return;
+    const QString text = data->text();
+    if (!IsPictureAddress(text.toStdString())) return;
+    event->acceptProposedAction();
+    // The download runs behind a modal progress dialog: it starts once the
+    // drop has been answered, so the dragging program is not left waiting.
+    QTimer::singleShot(0, this, [this, text] {
+        if (session_->mode == 0) ImportImageUrl(text);
+    });
 }
 
 bool CKenrowDlg::LoadDroppedFile(const QString& path) {
     const qsizetype dot = path.lastIndexOf(u'.');
     const QString extension = dot >= 0 ? path.mid(dot + 1) : QString();
-    // The extension is compared exactly; pictures go to the image import,
-    // which this build lacks.
-    if (extension != u"kzd") return false;
-    session_->LoadPuzzleCommand(path.toStdString());
+    // The extension is compared exactly.
+    if (extension == u"kzd") {
+        session_->LoadPuzzleCommand(path.toStdString());
+        return true;
+    }
+    if (!HasPictureExtension(path.toStdString())) return false;
+    ImportImageFile(path);
     return true;
 }
 

@@ -32,19 +32,16 @@ void CKenrowDlg::CreateMenus() {
         actions_[name] = a;
         return a;
     };
-    // Commands whose windows this build does not have stay greyed.
-    auto unavailable = [](QAction* a) {
-        a->setEnabled(false);
-        a->setProperty("unavailable", true);
-    };
 
     QMenu* file = bar->addMenu(QStringLiteral("ファイル"));
     connect(add(file, "loadItem", QStringLiteral("読込...")), &QAction::triggered, this, &CKenrowDlg::OnLoad);
     connect(add(file, "saveItem", QStringLiteral("保存...")), &QAction::triggered, this, &CKenrowDlg::OnSave);
     file->addSeparator();
-    unavailable(add(file, "loadImageItem", QStringLiteral("画像読込...")));
-    unavailable(add(file, "loadClipboardImageItem", QStringLiteral("クリップボードの画像を読込")));
-    unavailable(add(file, "cameraItem", QStringLiteral("カメラ...")));
+    connect(add(file, "loadImageItem", QStringLiteral("画像読込...")), &QAction::triggered, this,
+            &CKenrowDlg::OnLoadImage);
+    connect(add(file, "loadClipboardImageItem", QStringLiteral("クリップボードの画像を読込")), &QAction::triggered,
+            this, &CKenrowDlg::OnClipboardImage);
+    connect(add(file, "cameraItem", QStringLiteral("カメラ...")), &QAction::triggered, this, &CKenrowDlg::OnCamera);
     file->addSeparator();
     connect(add(file, "saveImageItem", QStringLiteral("画像保存...")), &QAction::triggered, this,
             &CKenrowDlg::OnSaveImage);
