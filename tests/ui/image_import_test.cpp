@@ -171,9 +171,11 @@ public:
     bool Start() {
         connect(&server_, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket* socket = server_.nextPendingConnection()) {
+                // The request so far travels with its socket (a freed socket's
+                // address may come back for the next one).
                 connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                    request_[socket] += socket->readAll();
-                    const QByteArray& request = request_[socket];
+                    const QByteArray request = socket->property("request").toByteArray() + socket->readAll();
+                    socket->setProperty("request", request);
                     if (!request.contains("\r\n\r\n")) return;
                     const QString path = QString::fromLatin1(request.split(' ').value(1));
                     if (silent.contains(path)) return;
@@ -194,7 +196,6 @@ public:
 
 private:
     QTcpServer server_;
-    QMap<QTcpSocket*, QByteArray> request_;
 };
 
 }  // namespace
