@@ -6,6 +6,8 @@
 
 #include <opencv2/imgproc.hpp>
 
+#include "vision/photo_outline.h"
+
 namespace masuvo {
 
 namespace {
@@ -207,7 +209,7 @@ bool DetectGrid(const cv::Mat& source, int scaleStep, int pass, bool camera, Gri
     cv::cvtColor(source, grey, cv::COLOR_RGB2GRAY, 0);
 
     Corners corners;
-    const bool found = FindGridOutline(grey, corners);
+    const bool found = FindGridOutline(grey, corners) || FindPhotoGridOutline(grey, corners);
 
     if (camera && preview != nullptr) {
         *preview = source.clone();
