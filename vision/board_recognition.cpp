@@ -97,17 +97,15 @@ bool RecognizeBoard(const DigitModel& model, const cv::Mat& source, bool camera,
                     cv::Mat* preview) {
     digits.fill(0);
     if (!model.loaded && !(camera && preview)) return false;
+    // The grid found does not depend on the step or the pass: it is located
+    // once (painting the camera preview) and cut at every run.
+    const cv::Mat grey = GreyPicture(source);
+    GridLocation location;
+    if (!LocateGrid(source, grey, camera, location, preview) || !model.loaded) return false;
     BoardVote vote;
     GridDetection detection;
-    bool first = true;
     for (const RecognitionRun& run : RecognitionRuns(camera)) {
-        const bool found = DetectGrid(source, run.scaleStep, run.pass, camera, detection, first ? preview : nullptr);
-        // The grid found does not depend on the step or the pass: when the
-        // first run finds none, no run will, and without a model nothing can
-        // be read (the first run still paints the camera preview).
-        if (first && (!found || !model.loaded)) return false;
-        first = false;
-        if (!found || detection.cells.size() != kBoardCells) continue;
+        if (!CutGrid(grey, location, run.scaleStep, run.pass, camera, detection)) continue;
         vote.Add(ReadRun(model, detection));
     }
     const BoardDigits result = vote.Result();

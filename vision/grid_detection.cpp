@@ -195,28 +195,33 @@ void ExtractCell(const cv::Mat& warped, int i, int j, int v, int margin, GridCel
 
 }  // namespace
 
-bool DetectGrid(const cv::Mat& source, int scaleStep, int pass, bool camera, GridDetection& result,
-                cv::Mat* preview) {
-    result.cells.clear();
-    result.wholePicture = false;
-    const int v = scaleStep;
-    if (v < kMinScaleStep || v > kMaxScaleStep || v % 2 != 0 || pass < 0 || pass >= kPassCount) return false;
-    if (source.empty() || source.type() != CV_8UC3) return false;
-
-    const int width = source.cols, height = source.rows;
+cv::Mat GreyPicture(const cv::Mat& source) {
     cv::Mat grey;
+    if (source.empty() || source.type() != CV_8UC3) return grey;
     // RGB weights applied to the stored order, whatever the source's order.
     cv::cvtColor(source, grey, cv::COLOR_RGB2GRAY, 0);
+    return grey;
+}
 
+bool LocateGrid(const cv::Mat& source, const cv::Mat& grey, bool camera, GridLocation& location, cv::Mat* preview) {
+    if (grey.empty()) return false;
+    const int width = grey.cols, height = grey.rows;
     Corners corners;
-    const bool found = FindGridOutline(grey, corners) || FindPhotoGridOutline(grey, corners);
+    // The plain attempts first; a photographed grid under uneven light or
+    // in dark surroundings gives them no outline.
+    OutlineSource found = OutlineSource::kWholePicture;
+    if (FindGridOutline(grey, corners)) {
+        found = OutlineSource::kPlain;
+    } else if (FindPhotoGridOutline(grey, corners)) {
+        found = OutlineSource::kPhoto;
+    }
 
     if (camera && preview != nullptr) {
         *preview = source.clone();
-        if (found) DrawCornerMarks(*preview, corners);
+        if (found != OutlineSource::kWholePicture) DrawCornerMarks(*preview, corners);
     }
 
-    if (!found) {
+    if (found == OutlineSource::kWholePicture) {
         if (camera) return false;
         const double squareness = std::abs(width - height) / static_cast<double>(width + height);
         // A picture of one pixel's width or height has no four distinct corners.
@@ -224,8 +229,21 @@ bool DetectGrid(const cv::Mat& source, int scaleStep, int pass, bool camera, Gri
         corners = {cv::Point2f(0.0f, 0.0f), cv::Point2f(0.0f, static_cast<float>(height - 1)),
                    cv::Point2f(static_cast<float>(width - 1), static_cast<float>(height - 1)),
                    cv::Point2f(static_cast<float>(width - 1), 0.0f)};
-        result.wholePicture = true;
     }
+    location.corners = corners;
+    location.source = found;
+    location.meshed = found != OutlineSource::kWholePicture;
+    if (location.meshed) location.lattice = FindGridLattice(grey, corners);
+    return true;
+}
+
+bool CutGrid(const cv::Mat& grey, const GridLocation& location, int scaleStep, int pass, bool camera,
+             GridDetection& result) {
+    result.cells.clear();
+    result.wholePicture = false;
+    const int v = scaleStep;
+    if (v < kMinScaleStep || v > kMaxScaleStep || v % 2 != 0 || pass < 0 || pass >= kPassCount) return false;
+    if (grey.empty()) return false;
 
     const int pitch = 28 + 2 * v;
     const int side = 9 * pitch;
@@ -234,22 +252,40 @@ bool DetectGrid(const cv::Mat& source, int scaleStep, int pass, bool camera, Gri
     const float far = static_cast<float>(side + 3);
     const cv::Point2f target[4] = {cv::Point2f(0.0f, 0.0f), cv::Point2f(0.0f, far), cv::Point2f(far, far),
                                    cv::Point2f(far, 0.0f)};
-    const cv::Mat transform = cv::getPerspectiveTransform(corners.data(), target, cv::DECOMP_LU);
     cv::Mat warped;
-    cv::warpPerspective(grey, warped, transform, cv::Size(side, side), cv::INTER_LINEAR, cv::BORDER_CONSTANT,
-                        cv::Scalar(0));
+    if (location.meshed) {
+        warped = WarpGridLattice(grey, location.lattice, side, 3.0f);
+    } else {
+        const cv::Mat transform = cv::getPerspectiveTransform(location.corners.data(), target, cv::DECOMP_LU);
+        cv::warpPerspective(grey, warped, transform, cv::Size(side, side), cv::INTER_LINEAR, cv::BORDER_CONSTANT,
+                            cv::Scalar(0));
+    }
     // Dark ink on light paper: dilation thins the strokes.
     if (pass == 0) cv::dilate(warped, warped, cv::Mat());
     StretchContrast(warped);
 
     const int base = camera || pass == 2 ? 5 : 3;
     const int margin = std::max(0, base - v);
-    result.corners = corners;
+    result.corners = location.corners;
+    result.source = location.source;
+    result.wholePicture = location.source == OutlineSource::kWholePicture;
     result.cells.resize(81);
     for (int i = 0; i < 9; ++i) {
         for (int j = 0; j < 9; ++j) ExtractCell(warped, i, j, v, margin, result.cells[9 * i + j]);
     }
     return true;
+}
+
+bool DetectGrid(const cv::Mat& source, int scaleStep, int pass, bool camera, GridDetection& result,
+                cv::Mat* preview) {
+    result.cells.clear();
+    result.wholePicture = false;
+    const int v = scaleStep;
+    if (v < kMinScaleStep || v > kMaxScaleStep || v % 2 != 0 || pass < 0 || pass >= kPassCount) return false;
+    const cv::Mat grey = GreyPicture(source);
+    GridLocation location;
+    if (!LocateGrid(source, grey, camera, location, preview)) return false;
+    return CutGrid(grey, location, v, pass, camera, result);
 }
 
 }  // namespace masuvo

@@ -9,6 +9,8 @@
 
 #include <opencv2/core.hpp>
 
+#include "vision/grid_lattice.h"
+
 namespace masuvo {
 
 // One cell input: 28×28 values, row-major (index = 28·row + column), each in
@@ -27,14 +29,33 @@ struct GridCell {
 // Corner indices of GridDetection::corners.
 enum GridCorner { kTopLeft = 0, kBottomLeft = 1, kBottomRight = 2, kTopRight = 3 };
 
-// The result of one successful detection.
-struct GridDetection {
+// How the grid's corners were found.
+enum class OutlineSource {
+    kPlain,         // an outline in the global threshold or the edges
+    kPhoto,         // a photographed outline in the local threshold
+    kWholePicture,  // no outline: the whole nearly square picture
+};
+
+// Where the grid lies in a picture. It does not depend on the scale step or
+// the pass, so a recognition finds it once and cuts it at every step.
+struct GridLocation {
     // The grid's corners in source pixels (x to the right, y downwards), in
     // the order top-left, bottom-left, bottom-right, top-right.
+    std::array<cv::Point2f, 4> corners{};
+    OutlineSource source = OutlineSource::kPlain;
+    // For an outline found in the picture, the crossings of the printed
+    // lines inside it: the cells are cut along them (a bent page).
+    bool meshed = false;
+    GridLattice lattice;
+};
+
+// The result of one successful detection.
+struct GridDetection {
     std::array<cv::Point2f, 4> corners{};
     // True when no grid outline was found and the whole (nearly square)
     // picture was taken as the grid.
     bool wholePicture = false;
+    OutlineSource source = OutlineSource::kPlain;
     // 81 cells in row-major board order (cell = 9·row + column).
     std::vector<GridCell> cells;
 };
@@ -69,5 +90,19 @@ constexpr int kPassCount = 3;     // passes 0, 1, 2
 // false.
 bool DetectGrid(const cv::Mat& source, int scaleStep, int pass, bool camera, GridDetection& result,
                 cv::Mat* preview = nullptr);
+
+// The two halves of DetectGrid, for callers that cut one picture at many
+// steps. GreyPicture: the grey image DetectGrid works on (empty for a
+// picture that is not 8-bit three-channel). LocateGrid: the plain outline
+// attempts, then the photographed outline, then (not for a camera frame)
+// the whole nearly square picture; false when none applies. The preview is
+// painted as DetectGrid paints it (camera only, may be null).
+cv::Mat GreyPicture(const cv::Mat& source);
+bool LocateGrid(const cv::Mat& source, const cv::Mat& grey, bool camera, GridLocation& location,
+                cv::Mat* preview = nullptr);
+// CutGrid: warps the located grid at the step and pass and cuts its 81
+// cells (see DetectGrid); false for a step or pass out of range.
+bool CutGrid(const cv::Mat& grey, const GridLocation& location, int scaleStep, int pass, bool camera,
+             GridDetection& result);
 
 }  // namespace masuvo

@@ -73,7 +73,10 @@ bool FindPhotoGridOutline(const cv::Mat& grey, Corners& corners) {
         if (quad.size() != 4) continue;
         Corners c;
         if (!OrderByDiagonals(quad, c) || !PlausibleGrid(c)) continue;
+        // The outer edge of a grid encloses the whole quadrilateral; a
+        // cluster of print spread as widely does not.
         const double area = cv::contourArea(quad);
+        if (cv::contourArea(contour) < 0.85 * area) continue;
         if (area > bestArea) {
             bestArea = area;
             corners = c;

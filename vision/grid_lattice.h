@@ -1,0 +1,33 @@
+// The grid's 10×10 line crossings in a picture. A photographed page is
+// rarely flat: the paper bends and the lens bows straight lines, so a single
+// perspective warp from the four outer corners can leave the inner lines a
+// third of a cell away from where the cell windows expect them. The lattice
+// follows the printed lines instead, and the mesh warp straightens every
+// cell by its own four crossings.
+#pragma once
+
+#include <array>
+
+#include <opencv2/core.hpp>
+
+namespace masuvo {
+
+// Crossing of horizontal line k (0 top … 9 bottom) and vertical line l
+// (0 left … 9 right) at index 10·k + l, in source pixels.
+struct GridLattice {
+    std::array<cv::Point2f, 100> crossings{};
+};
+
+// The crossings of the grid whose outer corners (TL, BL, BR, TR) are given:
+// each one moved onto the printed lines found near where the perspective of
+// the corners puts it. A crossing whose lines are not found, or that
+// disagrees with its neighbours, is placed by its neighbours' shifts.
+GridLattice FindGridLattice(const cv::Mat& grey, const std::array<cv::Point2f, 4>& corners);
+
+// The grey picture warped onto side × side pixels with the lattice's lines
+// at multiples of (side + extra) / 9, every cell by the perspective of its
+// own four crossings; pixels from outside the picture are 0. With a lattice
+// on straight lines this is the warp of the four corners.
+cv::Mat WarpGridLattice(const cv::Mat& grey, const GridLattice& lattice, int side, float extra);
+
+}  // namespace masuvo
