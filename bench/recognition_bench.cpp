@@ -1,9 +1,23 @@
-// The digit classifier's hot loop and one whole board recognition.
+// The digit classifier's hot loop, one whole board recognition, and the
+// recognition of every photo in a folder (per photo and per cell, on one
+// thread, with the shipped model):
+//
+//   recognition_bench [--photos=FOLDER] [benchmark flags]
+//
+// FOLDER defaults to the test photos; the photos of the project's shared data
+// are the larger set.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
 #include <random>
 #include <string>
+#include <vector>
 
+#include <opencv2/core/utility.hpp>
+#include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
 #include "vision/board_recognition.h"
@@ -113,7 +127,60 @@ void BM_RecognizeBoard(benchmark::State& state) {
 }
 BENCHMARK(BM_RecognizeBoard)->Unit(benchmark::kMillisecond);
 
+const DigitModel& ShippedModel() {
+    static const DigitModel model = [] {
+        DigitModel m;
+        std::string message;
+        if (!ReadDigitModel(MASUVO_TRAINED_MODEL_PATH, m, message)) std::fprintf(stderr, "%s\n", message.c_str());
+        return m;
+    }();
+    return model;
+}
+
+// One photo, decoded beforehand: the 21 runs of a still picture. Counter
+// per_cell: the time per cell of the board.
+void RegisterPhotos(const std::string& folder) {
+    std::vector<std::filesystem::path> photos;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        const std::string extension = entry.path().extension().string();
+        if (extension == ".jpg" || extension == ".png") photos.push_back(entry.path());
+    }
+    std::sort(photos.begin(), photos.end());
+    for (const std::filesystem::path& path : photos) {
+        const cv::Mat picture = cv::imread(path.string(), cv::IMREAD_COLOR);
+        if (picture.empty()) continue;
+        benchmark::RegisterBenchmark(("RecognizePhoto/" + path.filename().string()).c_str(),
+                                     [picture](benchmark::State& state) {
+                                         BoardDigits digits;
+                                         for (auto _ : state)
+                                             benchmark::DoNotOptimize(
+                                                 RecognizeBoard(ShippedModel(), picture, false, digits));
+                                         state.counters["per_cell"] = benchmark::Counter(
+                                             81.0, benchmark::Counter::kIsIterationInvariantRate |
+                                                       benchmark::Counter::kInvert);
+                                     })
+            ->Unit(benchmark::kMillisecond);
+    }
+}
+
 }  // namespace
 }  // namespace masuvo
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    std::string photos = MASUVO_TEST_PHOTOS;
+    std::vector<char*> rest;
+    for (int k = 0; k < argc; ++k) {
+        const std::string arg = argv[k];
+        if (arg.rfind("--photos=", 0) == 0) photos = arg.substr(9);
+        else rest.push_back(argv[k]);
+    }
+    // One core: the figures do not depend on how many the machine has.
+    cv::setNumThreads(1);
+    masuvo::RegisterPhotos(photos);
+    int count = static_cast<int>(rest.size());
+    benchmark::Initialize(&count, rest.data());
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
 #include "vision/board_recognition.h"
@@ -116,6 +117,36 @@ TEST(TrainedModel, ReadsPuzzlesPrintedInFontsItNeverSaw) {
         BoardDigits digits{};
         ASSERT_TRUE(RecognizeBoard(model, page, false, digits));
         for (int cell = 0; cell < 81; ++cell) EXPECT_EQ(digits[cell], expected[cell]) << "cell " << cell;
+    }
+}
+
+// Phone photographs of newspaper puzzles, read exactly: dark surroundings
+// and grey print (36), a turned page in perspective (111), a bent page whose
+// inner lines bow away from the outline's perspective (opencv_sudoku).
+TEST(TrainedModel, ReadsPhotographedPuzzles) {
+    DigitModel model;
+    std::string message;
+    ASSERT_TRUE(ReadDigitModel(kShippedModel, model, message)) << message;
+    const std::string folder = MASUVO_TEST_PHOTOS;
+    for (const char* name : {"image36.jpg", "image111.jpg", "opencv_sudoku.png"}) {
+        SCOPED_TRACE(name);
+        const std::string path = folder + "/" + name;
+        const cv::Mat photo = cv::imread(path, cv::IMREAD_COLOR);
+        ASSERT_FALSE(photo.empty()) << path;
+        // The truth: two lines about the camera, then nine rows of nine
+        // digits, 0 for an empty cell.
+        std::ifstream truthFile(path.substr(0, path.rfind('.')) + ".dat");
+        std::string line;
+        std::getline(truthFile, line);
+        std::getline(truthFile, line);
+        BoardDigits expected{};
+        int cell = 0;
+        for (char c; cell < 81 && truthFile.get(c);)
+            if (c >= '0' && c <= '9') expected[cell++] = c - '0';
+        ASSERT_EQ(cell, 81);
+        BoardDigits digits{};
+        ASSERT_TRUE(RecognizeBoard(model, photo, false, digits));
+        for (int n = 0; n < 81; ++n) EXPECT_EQ(digits[n], expected[n]) << "cell " << n;
     }
 }
 
