@@ -655,9 +655,9 @@ private slots:
         QVERIFY(LoadDigitModel(modelPath_.toStdString(), message));
     }
     // Screenshots for people to look at, written only when
-    // MASUVO_IMPORT_SCREENSHOTS names a folder: a drawn puzzle dropped on the
-    // window beside the board it produced, and the camera preview fed from a
-    // video of it. The trained model is used when it is there.
+    // MASUVO_IMPORT_SCREENSHOTS names a folder: a photographed puzzle dropped
+    // on the window beside the board it produced, and the camera preview fed
+    // from a video of it. The trained model is used when it is there.
     void screenshots() {
         const QString folder = qEnvironmentVariable("MASUVO_IMPORT_SCREENSHOTS");
         if (folder.isEmpty()) QSKIP("MASUVO_IMPORT_SCREENSHOTS not set");
@@ -665,26 +665,13 @@ private slots:
         const QString trained = QStringLiteral(MASUVO_TEST_DATA) + u"/../../resources/Masuvo.dat"_s;
         if (!LoadDigitModel(trained.toStdString(), message)) QVERIFY(LoadDigitModel(modelPath_.toStdString(), message));
 
-        const char* const puzzle = "......95....64..7......7.1..38.15..25..87..6...72.....7...5...9.5.....2.3.94.....";
-        QImage picture(440, 440, QImage::Format_RGB32);
-        picture.fill(QColor(250, 248, 240));
-        {
-            QPainter painter(&picture);
-            painter.setRenderHint(QPainter::Antialiasing);
-            for (int k = 0; k <= 9; ++k) {
-                painter.setPen(QPen(Qt::black, k % 3 == 0 ? 4 : 1.5));
-                painter.drawLine(40 + k * 40, 40, 40 + k * 40, 400);
-                painter.drawLine(40, 40 + k * 40, 400, 40 + k * 40);
-            }
-            QFont font(u"Liberation Sans"_s);
-            font.setPixelSize(28);
-            painter.setFont(font);
-            for (int k = 0; k < 81; ++k)
-                if (puzzle[k] != '.')
-                    painter.drawText(QRect(40 + k % 9 * 40, 40 + k / 9 * 40, 40, 40), Qt::AlignCenter,
-                                     QString(QChar::fromLatin1(puzzle[k])));
-        }
-        const QString path = Write(u"問題の写真.png"_s, Encoded(picture, "PNG"));
+        // A phone photograph of a newspaper puzzle: a turned page in perspective.
+        QFile photo(QStringLiteral(MASUVO_TEST_DATA) + u"/photos/image111.jpg"_s);
+        QVERIFY(photo.open(QIODevice::ReadOnly));
+        const QByteArray photoBytes = photo.readAll();
+        const QImage picture = QImage::fromData(photoBytes).convertToFormat(QImage::Format_RGB32);
+        QVERIFY(!picture.isNull());
+        const QString path = Write(u"問題の写真.jpg"_s, photoBytes);
         CKenrowDlg& w = Open();
         QVERIFY(Dropped([&](QMimeData& d) { d.setUrls({QUrl::fromLocalFile(path)}); }));
         QCOMPARE(Name(), u"問題の写真"_s);
