@@ -19,7 +19,7 @@ constexpr int kSide = 9 * kPitch + 2 * kBorder;
 // How far a line may lie from where the corners put it, and how far a
 // crossing may disagree with its neighbours, in straightened pixels.
 constexpr int kReach = kPitch / 4;
-constexpr float kDisagreement = 3.0f;
+constexpr float kDisagreement = kPitch / 10.0f;
 
 // Where along a short stretch of line the ink lies: the offset, within
 // ±kReach, of the middle of the strongest run of ink, or NaN when no
@@ -45,40 +45,49 @@ float LineOffset(InkAt inkAt, int stretch) {
     return static_cast<float>(from + to) / 2.0f - kReach;
 }
 
-float Median(std::vector<float>& values) {
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0f;
-}
-
 // One line's offsets at its ten crossings; NaN where it was not found.
 using LineProfile = std::array<float, 10>;
 
-// A printed line bends smoothly. An offset far from the median of the two
-// on either side along the line caught other print (a digit's bar, text
-// beside the grid) and is dropped; dropped and missing offsets are then
-// interpolated between the found ones along the line, or take the nearest
-// found one beyond the last; a line found nowhere keeps offset 0, the
-// perspective of the outer corners.
+// A printed line bends smoothly: each offset should lie near the straight
+// continuation of two found neighbours along the line (the pair around it,
+// or two on one side). One that agrees with none of those caught other
+// print (a digit's bar, text beside the grid) and is dropped; dropped and
+// missing offsets are then interpolated between the found ones along the
+// line and extrapolated beyond them; a line found nowhere keeps offset 0,
+// the perspective of the outer corners.
 void SmoothLine(LineProfile& line) {
+    const auto found = [&line](int k) { return k >= 0 && k <= 9 && !std::isnan(line[k]); };
     LineProfile kept = line;
     for (int k = 0; k < 10; ++k) {
-        if (std::isnan(line[k])) continue;
-        std::vector<float> around;
-        for (int n = std::max(0, k - 2); n <= std::min(9, k + 2); ++n)
-            if (n != k && !std::isnan(line[n])) around.push_back(line[n]);
-        if (around.size() >= 2 && std::abs(line[k] - Median(around)) > kDisagreement) kept[k] = NAN;
+        if (!found(k)) continue;
+        std::vector<float> predictions;
+        if (found(k - 1) && found(k + 1)) predictions.push_back((line[k - 1] + line[k + 1]) / 2.0f);
+        if (found(k - 1) && found(k - 2)) predictions.push_back(2.0f * line[k - 1] - line[k - 2]);
+        if (found(k + 1) && found(k + 2)) predictions.push_back(2.0f * line[k + 1] - line[k + 2]);
+        const bool agrees = std::any_of(predictions.begin(), predictions.end(),
+                                        [&](float p) { return std::abs(line[k] - p) <= kDisagreement; });
+        if (!predictions.empty() && !agrees) kept[k] = NAN;
     }
-    int previous = -1;
-    for (int k = 0; k <= 10; ++k) {
-        if (k < 10 && std::isnan(kept[k])) continue;
-        for (int n = previous + 1; n < k; ++n) {
-            if (previous < 0 && k == 10) kept[n] = 0.0f;
-            else if (previous < 0) kept[n] = kept[k];
-            else if (k == 10) kept[n] = kept[previous];
-            else kept[n] = kept[previous] + (kept[k] - kept[previous]) * (n - previous) / (k - previous);
+    std::vector<int> at;
+    for (int k = 0; k < 10; ++k)
+        if (!std::isnan(kept[k])) at.push_back(k);
+    if (at.empty()) {
+        kept.fill(0.0f);
+    } else if (at.size() == 1) {
+        kept.fill(kept[at[0]]);
+    } else {
+        // Between found offsets a straight line; beyond the first and last
+        // the straight continuation of the two nearest, as far as a line
+        // may lie from its place.
+        for (int n = 0; n < 10; ++n) {
+            if (!std::isnan(kept[n])) continue;
+            size_t after = 0;
+            while (after < at.size() && at[after] < n) ++after;
+            const size_t a = after == 0 ? 0 : after == at.size() ? at.size() - 2 : after - 1;
+            const int k0 = at[a], k1 = at[a + 1];
+            const float value = kept[k0] + (kept[k1] - kept[k0]) * static_cast<float>(n - k0) / (k1 - k0);
+            kept[n] = std::clamp(value, -static_cast<float>(kReach), static_cast<float>(kReach));
         }
-        previous = k;
     }
     line = kept;
 }
@@ -102,19 +111,25 @@ GridLattice FindGridLattice(const cv::Mat& grey, const std::array<cv::Point2f, 4
     // printed thicker, and the cells along it keep their place against its
     // outer edge, as the corners do.
     LineProfile across[10] = {}, down[10] = {};
+    // The stretch is one pitch around the crossing. Where an inner line
+    // meets the outline, half of it lies outside the grid and the line is
+    // rarely found there: its offset then follows from the inner crossings.
+    const auto stretchStart = [](int) { return -kPitch / 2; };
+    const auto stretchLength = [](int) { return kPitch; };
     for (int k = 0; k <= 9; ++k) {
         for (int l = 0; l <= 9; ++l) {
             const int x = kBorder + kPitch * l, y = kBorder + kPitch * k;
-            const int start = -kPitch / 2;
             if (k != 0 && k != 9) {
+                const int start = stretchStart(l);
                 down[k][l] = LineOffset(
                     [&](int d, int t) { return static_cast<int>(ink.at<unsigned char>(y + d, x + start + t)); },
-                    kPitch);
+                    stretchLength(l));
             }
             if (l != 0 && l != 9) {
+                const int start = stretchStart(k);
                 across[l][k] = LineOffset(
                     [&](int d, int t) { return static_cast<int>(ink.at<unsigned char>(y + start + t, x + d)); },
-                    kPitch);
+                    stretchLength(k));
             }
         }
     }
