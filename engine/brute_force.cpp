@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "engine/bit_board.h"
 #include "engine/candidates.h"
 #include "engine/techniques.h"
 
@@ -32,14 +33,14 @@ int FilledCells(const KR_solver& board) {
     return filled;
 }
 
-// The counter on bit sets. Guesses take the first empty cell in row-major
-// order and its digits in increasing order, as the reference does, and
-// between guesses singles are placed until none is left; singles reach the
-// same fixed point in any order, so the count, the kept solution and the
-// digits left on the board are the reference's.
-class FastCounter {
+// The earlier counter on unit masks, kept as the speed baseline of the
+// benchmarks and a third opinion in the tests. Guesses take the first empty
+// cell in row-major order and its digits in increasing order, as the
+// reference does, and between guesses singles are placed until none is
+// left, every cell rescanned after each placement.
+class RescanCounter {
 public:
-    explicit FastCounter(const KR_solver& board) {
+    explicit RescanCounter(const KR_solver& board) {
         for (int k = 0; k < 81; ++k) grid_.value[k] = static_cast<uint8_t>(board.value[k / 9][k % 9]);
     }
 
@@ -160,11 +161,92 @@ private:
 
 }  // namespace
 
+namespace {
+
+// Decides between no, one and several solutions, branching on a cell with
+// the fewest candidates: the solutions are the same whatever the order, so
+// the count is, and the tree is many times smaller than in row-major order.
+struct Decision {
+    int count = 0;
+    BitBoard first;  // the first solution met
+};
+
+void Decide(BitBoard& board, Decision& decision) {
+    const int cell = board.BranchCell();
+    unsigned digits = board.Candidates(cell);
+    while (digits != 0) {
+        const int digit = __builtin_ctz(digits) + 1;
+        digits &= digits - 1;
+        // The last candidate works on the board itself: nothing reads it after.
+        BitBoard copy;
+        BitBoard* next = &board;
+        if (digits != 0) {
+            copy = board;
+            next = &copy;
+        }
+        next->Assign(cell, digit);
+        if (!next->Propagate()) continue;
+        if (next->Solved()) {
+            if (++decision.count == 1) decision.first = *next;
+        } else {
+            Decide(*next, decision);
+        }
+        if (decision.count > 1) return;
+    }
+}
+
+// The reference's order: the first empty cell in row-major order, its
+// digits increasing. All solutions below a guess share every cell before
+// the guessed one, so they are met in lexicographic order whatever sound
+// propagation runs between guesses; the second one met is the one kept.
+void SearchInOrder(const BitBoard& board, int& count, KR_base& solution) {
+    const int cell = board.FirstEmptyCell();
+    for (unsigned digits = board.Candidates(cell); digits != 0; digits &= digits - 1) {
+        BitBoard next = board;
+        next.Assign(cell, __builtin_ctz(digits) + 1);
+        if (!next.Propagate()) continue;
+        if (next.Solved()) {
+            ++count;
+            next.WriteGrid(solution.value);
+        } else {
+            SearchInOrder(next, count, solution);
+        }
+        if (count > 1) return;
+    }
+}
+
+}  // namespace
+
 int CountSolutions(KR_solver& board, KR_base* solutionOut) {
     if (FilledCells(board) <= 16) return -1;
-    FastCounter counter(board);
+    BitBoard top;
     // A board that contradicts itself before the first guess is left to the
     // reference, so that the digits it leaves behind are exactly the same.
+    if (!top.Load(board.value) || !top.PropagateSingles()) return CountSolutionsReference(board, solutionOut);
+    // The grid keeps what the reference leaves in it: the singles of the
+    // top level. The derived tables are left alone; the reference leaves
+    // them as its last search node had them, which no caller reads.
+    top.WriteGrid(board.value);
+
+    if (!top.Propagate()) return 0;
+    if (top.Solved()) {
+        if (solutionOut) top.WriteGrid(solutionOut->value);
+        return 1;
+    }
+    Decision decision;
+    BitBoard start = top;
+    Decide(start, decision);
+    if (solutionOut && decision.count == 1) decision.first.WriteGrid(solutionOut->value);
+    if (solutionOut && decision.count > 1) {
+        int count = 0;
+        SearchInOrder(top, count, *solutionOut);
+    }
+    return decision.count;
+}
+
+int CountSolutionsRescan(KR_solver& board, KR_base* solutionOut) {
+    if (FilledCells(board) <= 16) return -1;
+    RescanCounter counter(board);
     if (!counter.Start() || !counter.PropagateTop()) return CountSolutionsReference(board, solutionOut);
     counter.WriteTopLevel(board);
     int count = 0;
