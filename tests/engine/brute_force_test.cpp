@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <utility>
+
 #include "engine/brute_force.h"
 #include "tests/engine/fixtures.h"
 
@@ -139,33 +145,162 @@ TEST(BruteForce, SinglesOnlyPuzzleIsCompletedOnTheBoard) {
 namespace masuvo {
 namespace {
 
-// The bit-set counter against the reference on every kind of puzzle: the
-// count, the kept solution and the digits left on the board agree.
-TEST(BruteForce, FastCounterAgreesWithTheReference) {
-    std::vector<std::string> puzzles;
-    for (const char* file : {"counting_cases.txt", "validity_cases.txt", "multi_solution_sample300.tsv", "top95.txt",
-                             "hardest11.txt"})
-        for (const auto& line : test::ReadDataLines(file)) puzzles.push_back(line.puzzle);
-    const auto seventeen = test::ReadDataLines("sudoku17_sample1000.txt");
-    for (size_t i = 0; i < seventeen.size(); i += 4) puzzles.push_back(seventeen[i].puzzle);
-    // Boards that contradict themselves at once, and a duplicate among the givens.
-    std::string broken = puzzles.back();
-    broken[0] = broken[0] == '.' ? '1' : '.';
-    puzzles.push_back(broken);
-    puzzles.push_back("11" + std::string(puzzles[0].begin() + 2, puzzles[0].end()));
+using Counter = int (*)(KR_solver&, KR_base*);
 
-    for (const std::string& puzzle : puzzles) {
-        KR_solver fast = test::BoardFrom(puzzle);
-        KR_solver reference = test::BoardFrom(puzzle);
-        KR_base fastSolution, referenceSolution;
-        ASSERT_EQ(CountSolutions(fast, &fastSolution), CountSolutionsReference(reference, &referenceSolution))
-            << puzzle;
-        EXPECT_EQ(GridText(fastSolution), GridText(referenceSolution)) << puzzle;
-        KR_base fastBoard, referenceBoard;
-        std::memcpy(fastBoard.value, fast.value, sizeof fast.value);
-        std::memcpy(referenceBoard.value, reference.value, sizeof reference.value);
-        EXPECT_EQ(GridText(fastBoard), GridText(referenceBoard)) << puzzle;
+// What a counter leaves behind: the count, the solution grid and the board's
+// own grid. The solution starts as a full grid that is no solution, so a
+// counter that writes it when it should not shows.
+struct Outcome {
+    int count;
+    std::string solution;
+    std::string board;
+};
+
+Outcome Run(Counter counter, const std::string& puzzle) {
+    KR_solver board = test::BoardFrom(puzzle);
+    KR_base solution;
+    for (int k = 0; k < 81; ++k) solution.value[k / 9][k % 9] = k % 9 + 1;
+    const int count = counter(board, &solution);
+    KR_base grid;
+    std::memcpy(grid.value, board.value, sizeof grid.value);
+    return {count, GridText(solution), GridText(grid)};
+}
+
+// The bit-plane counter and the earlier rescanning one against the
+// reference: same count, same kept solution (the second one of a row-major
+// search when there are several), same digits left on the board, and the
+// solution untouched when there is none.
+void ExpectAgreement(const std::string& puzzle) {
+    const Outcome reference = Run(CountSolutionsReference, puzzle);
+    const std::pair<const char*, Counter> counters[] = {{"planes", CountSolutions}, {"rescan", CountSolutionsRescan}};
+    for (const auto& [name, counter] : counters) {
+        const Outcome fast = Run(counter, puzzle);
+        EXPECT_EQ(fast.count, reference.count) << name << " " << puzzle;
+        EXPECT_EQ(fast.solution, reference.solution) << name << " " << puzzle;
+        EXPECT_EQ(fast.board, reference.board) << name << " " << puzzle;
     }
+}
+
+class CountersAgreeOnSet : public testing::TestWithParam<const char*> {};
+
+TEST_P(CountersAgreeOnSet, EveryPuzzle) {
+    const auto lines = test::ReadDataLines(GetParam());
+    ASSERT_FALSE(lines.empty());
+    for (const auto& line : lines) ExpectAgreement(line.puzzle);
+}
+
+INSTANTIATE_TEST_SUITE_P(BruteForce, CountersAgreeOnSet,
+                         testing::Values("counting_cases.txt", "validity_cases.txt", "multi_solution_sample300.tsv",
+                                         "sudoku17_sample1000.txt", "top95.txt", "hardest11.txt", "graded_5000.csv"),
+                         [](const testing::TestParamInfo<const char*>& info) {
+                             std::string name = info.param;
+                             name = name.substr(0, name.find('.'));
+                             for (char& c : name)
+                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+                             return name;
+                         });
+
+// Boards that contradict themselves at once, and a duplicate among the givens.
+TEST(BruteForce, CountersAgreeOnBrokenBoards) {
+    const std::string puzzle = test::ReadDataLines("top95.txt")[0].puzzle;
+    std::string broken = puzzle;
+    broken[0] = broken[0] == '.' ? '1' : '.';
+    ExpectAgreement(broken);
+    ExpectAgreement("11" + puzzle.substr(2));
+}
+
+// Seeded random boards: a shuffled solution grid dug down to 17..30 givens,
+// either at random (mostly several solutions) or only while the solution
+// stays unique; one board in four then gets a given changed, which mostly
+// leaves no solution, sometimes at once (a duplicate or an empty cell
+// before the first guess), sometimes only deep in the search.
+class DugBoards {
+public:
+    explicit DugBoards(uint64_t seed) : state_(seed) {}
+
+    std::string Next() {
+        std::string grid = ShuffledSolution();
+        const int givens = 17 + static_cast<int>(Draw(14));
+        const bool keepUnique = Draw(2) == 0;
+        int order[81];
+        for (int k = 0; k < 81; ++k) order[k] = k;
+        for (int k = 80; k > 0; --k) std::swap(order[k], order[Draw(k + 1)]);
+        int left = 81;
+        for (int i = 0; i < 81 && left > givens; ++i) {
+            const char kept = grid[order[i]];
+            grid[order[i]] = '.';
+            if (keepUnique && left <= 40 && Count(grid) != 1) {
+                grid[order[i]] = kept;
+                continue;
+            }
+            --left;
+        }
+        if (Draw(4) == 0) {
+            int k = static_cast<int>(Draw(81));
+            while (grid[k] == '.') k = (k + 1) % 81;
+            grid[k] = static_cast<char>('1' + (grid[k] - '1' + 1 + Draw(8)) % 9);
+        }
+        return grid;
+    }
+
+private:
+    // xorshift64: the same boards on every platform.
+    uint64_t Draw(uint64_t n) {
+        state_ ^= state_ << 13;
+        state_ ^= state_ >> 7;
+        state_ ^= state_ << 17;
+        return state_ % n;
+    }
+
+    // Digging only shapes the mix; the agreement is checked afterwards.
+    static int Count(const std::string& puzzle) {
+        KR_solver board = test::BoardFrom(puzzle);
+        return CountSolutions(board, nullptr);
+    }
+
+    // Relabelled digits, rows shuffled within bands and bands among
+    // themselves, the same for columns, and sometimes transposed.
+    std::string ShuffledSolution() {
+        const std::string base =
+            "534678912672195348198342567859761423426853791713924856961537284287419635345286179";
+        int digit[9], row[9], col[9];
+        for (int i = 0; i < 9; ++i) digit[i] = i;
+        for (int i = 8; i > 0; --i) std::swap(digit[i], digit[Draw(i + 1)]);
+        for (int* line : {row, col}) {
+            int bands[3] = {0, 1, 2};
+            for (int i = 2; i > 0; --i) std::swap(bands[i], bands[Draw(i + 1)]);
+            for (int b = 0; b < 3; ++b) {
+                int inner[3] = {0, 1, 2};
+                for (int i = 2; i > 0; --i) std::swap(inner[i], inner[Draw(i + 1)]);
+                for (int i = 0; i < 3; ++i) line[3 * b + i] = 3 * bands[b] + inner[i];
+            }
+        }
+        const bool transpose = Draw(2) == 0;
+        std::string grid(81, '.');
+        for (int r = 0; r < 9; ++r)
+            for (int c = 0; c < 9; ++c) {
+                const int from = transpose ? CellIndex(col[c], row[r]) : CellIndex(row[r], col[c]);
+                grid[CellIndex(r, c)] = static_cast<char>('1' + digit[base[from] - '1']);
+            }
+        return grid;
+    }
+
+    uint64_t state_;
+};
+
+TEST(BruteForce, CountersAgreeOnDugBoards) {
+    DugBoards boards(0x9E3779B97F4A7C15ull);
+    int counts[3] = {};
+    for (int i = 0; i < 1500; ++i) {
+        const std::string puzzle = boards.Next();
+        ExpectAgreement(puzzle);
+        KR_solver board = test::BoardFrom(puzzle);
+        ++counts[CountSolutions(board, nullptr)];
+    }
+    // The mix the boards are made for.
+    EXPECT_GT(counts[0], 150) << counts[0] << " " << counts[1] << " " << counts[2];
+    EXPECT_GT(counts[1], 200) << counts[0] << " " << counts[1] << " " << counts[2];
+    EXPECT_GT(counts[2], 500) << counts[0] << " " << counts[1] << " " << counts[2];
 }
 
 }  // namespace
