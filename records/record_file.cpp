@@ -157,24 +157,26 @@ bool AppendRecordLine(const std::string& path, const std::string& line, std::str
     bytes += Utf8ToCp932(text);
     bytes += "\r\n";
 
+    // A disk that fills in the middle of the line would leave half a record
+    // that every later reading stumbles over: cut the file back to the
+    // length it had.
+    const off_t before = ::lseek(fd, 0, SEEK_END);
+    const auto giveUp = [&](int error) {
+        if (before >= 0 && ::ftruncate(fd, before) == 0) ::fsync(fd);
+        ::close(fd);
+        return Fail(message, error);
+    };
     std::string_view rest = bytes;
     while (!rest.empty()) {
         ssize_t written = ::write(fd, rest.data(), rest.size());
         if (written < 0) {
             if (errno == EINTR) continue;
-            int saved = errno;
-            ::close(fd);
-            return Fail(message, saved);
+            return giveUp(errno);
         }
         rest.remove_prefix(static_cast<size_t>(written));
     }
-    bool synced = ::fsync(fd) == 0;
-    int saved = errno;
-    if (::close(fd) != 0 && synced) {
-        synced = false;
-        saved = errno;
-    }
-    return synced || Fail(message, saved);
+    if (::fsync(fd) != 0) return giveUp(errno);
+    return ::close(fd) == 0 || Fail(message, errno);
 }
 
 bool ReadRecordLines(const std::string& path, std::vector<std::string>& lines, std::string& message) {
