@@ -140,7 +140,10 @@ TEST_F(FaultTest, ARecordThatDoesNotFitLeavesTheRecordFileWhole) {
     const size_t page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
     const size_t target = page - 50;
     ASSERT_LT(bytes.size() + 4, target);
-    bytes += "#" + std::string(target - bytes.size() - 3, 'x') + "\r\n";
+    const size_t padding = target - bytes.size() - 3;
+    bytes += '#';
+    bytes.append(padding, 'x');
+    bytes += "\r\n";
     WriteBytes(records, bytes);
     ASSERT_EQ(fs::file_size(records), target);
     ASSERT_TRUE(disk.Fill());
