@@ -1,12 +1,16 @@
 // Generator speed: one DigRated call per rank ceiling, and the heap
-// allocations made per removal attempt (counted by a replaced operator new).
+// allocations made per removal attempt (counted by a replaced operator new);
+// the unsolvable creation with the bit-plane counter and with the earlier
+// rescanning counter, side by side.
 // Run: build/bench/generator_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 #include <benchmark/benchmark.h>
 
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
+#include "engine/brute_force.h"
 #include "engine/rating.h"
 #include "generator/creation.h"
 #include "generator/kr_generator.h"
@@ -53,6 +57,70 @@ void DigRatedForRank(benchmark::State& state) {
         benchmark::Counter(static_cast<double>(allocations), benchmark::Counter::kAvgIterations);
 }
 
+using Counter = int (*)(masuvo::KR_solver&, masuvo::KR_base*);
+
+// KR_generator::DigUnsolvable step by step with the solution counter as a
+// parameter, so that the earlier counter digs the same boards; checked
+// against the real one before anything is timed.
+bool DigUnsolvableWith(masuvo::KR_generator& generator, int symmetry, Counter count) {
+    generator.StartDigging();
+    for (int attempts = 0;;) {
+        std::memcpy(generator.saved, generator.board, sizeof generator.saved);
+        generator.EmptyDrawnCell(symmetry);
+        masuvo::KR_solver counter;
+        std::memcpy(counter.value, generator.board, sizeof counter.value);
+        const int solutions = count(counter, nullptr);
+        if (solutions == -1) return false;
+        if (solutions == 1) {
+            masuvo::KR_solver solver;
+            std::memcpy(solver.value, generator.board, sizeof solver.value);
+            masuvo::Usage usage;
+            if (masuvo::SolveByLogicLimited(solver, usage, 7) != 1) return true;
+        } else {
+            std::memcpy(generator.board, generator.saved, sizeof generator.board);
+        }
+        if (++attempts >= 1000) return false;
+    }
+}
+
+masuvo::KR_generator SeededForUnsolvable(int number, int iteration) {
+    masuvo::KR_generator generator;
+    generator.Reset();
+    generator.Seed(static_cast<uint64_t>(static_cast<int64_t>(masuvo::UnsolvableSeed(number, 0, iteration))));
+    return generator;
+}
+
+// The unsolvable creation of one number with point symmetry on one thread:
+// the seeds in order up to the first puzzle, as `masuvo-cli unsolvable
+// --number N --symmetry 0 --threads 1` tries them. Without a counter the
+// generator's own DigUnsolvable runs (the bit-plane counter).
+void UnsolvableCreation(benchmark::State& state, Counter count) {
+    const int number = static_cast<int>(state.range(0));
+    for (int i = 0; i < 20; ++i) {
+        masuvo::KR_generator real = SeededForUnsolvable(number, i);
+        masuvo::KR_generator copy = real;
+        const bool found = real.DigUnsolvable(0);
+        if (DigUnsolvableWith(copy, 0, masuvo::CountSolutions) != found ||
+            std::memcmp(real.board, copy.board, sizeof real.board) != 0) {
+            state.SkipWithError("the benchmark's digging differs from DigUnsolvable");
+            return;
+        }
+    }
+    int iteration = 0;
+    for (auto _ : state) {
+        for (iteration = 0; iteration < masuvo::kCreationIterations; ++iteration) {
+            masuvo::KR_generator generator = SeededForUnsolvable(number, iteration);
+            if (count ? DigUnsolvableWith(generator, 0, count) : generator.DigUnsolvable(0)) break;
+        }
+    }
+    state.counters["found_at"] = iteration;
+}
+
 }  // namespace
 
 BENCHMARK(DigRatedForRank)->DenseRange(0, 9)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(UnsolvableCreation, planes, nullptr)->DenseRange(1, 3)->Unit(benchmark::kSecond)->Iterations(1);
+BENCHMARK_CAPTURE(UnsolvableCreation, rescan, masuvo::CountSolutionsRescan)
+    ->DenseRange(1, 3)
+    ->Unit(benchmark::kSecond)
+    ->Iterations(1);

@@ -15,20 +15,17 @@ constexpr uint32_t kColumnBits = 0x40201;  // one column in each row of a band
 constexpr bool Single(uint32_t bits) { return (bits & (bits - 1)) == 0; }
 inline int Lowest(uint32_t bits) { return __builtin_ctz(bits); }
 
-// The blocks (bits 0..2) in which a row of nine cells has a candidate.
-constexpr std::array<uint8_t, 512> kBlocksOfRow = [] {
-    std::array<uint8_t, 512> table{};
-    for (uint32_t row = 0; row < 512; ++row)
-        for (int block = 0; block < 3; ++block)
-            if ((row >> (3 * block)) & 7) table[row] |= static_cast<uint8_t>(1u << block);
-    return table;
-}();
+// The three rows of a band's plane, each nine bits.
+inline uint32_t Row0(uint32_t plane) { return plane & kRowBits; }
+inline uint32_t Row1(uint32_t plane) { return (plane >> 9) & kRowBits; }
+inline uint32_t Row2(uint32_t plane) { return plane >> 18; }
+
+// Columns (bits 0..8) to every row of a band. The fields do not overlap, so
+// the product carries nothing.
+inline uint32_t Spread(uint32_t columns) { return columns * kColumnBits; }
 
 // What a row of nine cells holds for a digit: bits 0..2 the blocks with a
-// candidate, bits 3..5 the blocks with exactly one, kRowAlone for one cell
-// in the whole row, kRowFilled for at least one.
-constexpr unsigned kRowAlone = 1u << 6;
-constexpr unsigned kRowFilled = 1u << 7;
+// candidate, bits 3..5 the blocks with exactly one.
 constexpr std::array<uint8_t, 512> kRowShape = [] {
     std::array<uint8_t, 512> table{};
     for (uint32_t row = 0; row < 512; ++row) {
@@ -38,15 +35,21 @@ constexpr std::array<uint8_t, 512> kRowShape = [] {
             if (cells) shape |= 1u << block;
             if (cells && Single(cells)) shape |= 8u << block;
         }
-        if (row && Single(row)) shape |= kRowAlone;
-        if (row) shape |= kRowFilled;
         table[row] = static_cast<uint8_t>(shape);
     }
     return table;
 }();
 
+// A row with one cell left: that cell; otherwise 0.
+constexpr std::array<uint16_t, 512> kAloneInRow = [] {
+    std::array<uint16_t, 512> table{};
+    for (uint32_t row = 1; row < 512; ++row)
+        if (Single(row)) table[row] = static_cast<uint16_t>(row);
+    return table;
+}();
+
 // The cells of a row that lie in the given blocks (bits 0..2).
-constexpr std::array<uint32_t, 8> kBlockCellsOfRow = {0, 7, 070, 077, 0700, 0707, 0770, 0777};
+constexpr std::array<uint32_t, 8> kBlockCellsOfRow = {0, 07, 070, 077, 0700, 0707, 0770, 0777};
 
 // For the row-block pairs of a band that hold a digit (bit 3 * row + block),
 // the cells of the pairs that some assignment of the three rows to three
@@ -59,8 +62,7 @@ constexpr std::array<uint32_t, 512> kBandShape = [] {
             bool fits = true;
             uint32_t cells = 0;
             for (int row = 0; row < 3; ++row) {
-                const int pair = 3 * row + order[row];
-                if (!((pairs >> pair) & 1)) fits = false;
+                if (!((pairs >> (3 * row + order[row])) & 1)) fits = false;
                 cells |= 7u << (9 * row + 3 * order[row]);
             }
             if (fits) table[pairs] |= cells;
@@ -81,33 +83,62 @@ constexpr std::array<uint32_t, 27> kBandPeers = [] {
     return table;
 }();
 
+// The cells of a plane alone in their row.
+inline uint32_t AloneInRows(uint32_t plane) {
+    return kAloneInRow[Row0(plane)] | uint32_t{kAloneInRow[Row1(plane)]} << 9 |
+           uint32_t{kAloneInRow[Row2(plane)]} << 18;
+}
+
+// Columns of one band: those with a candidate, those with more than one.
+struct ColumnFold {
+    uint32_t present;
+    uint32_t several;
+};
+
+inline ColumnFold Fold(uint32_t plane) {
+    const uint32_t r0 = Row0(plane), r1 = Row1(plane), r2 = Row2(plane);
+    return {r0 | r1 | r2, (r0 & r1) | ((r0 | r1) & r2)};
+}
+
+// The cells of a digit's three band planes alone in their column; false
+// when a column has none at all.
+inline bool AloneInColumns(const uint32_t plane[3], uint32_t alone[3]) {
+    const ColumnFold f0 = Fold(plane[0]), f1 = Fold(plane[1]), f2 = Fold(plane[2]);
+    if ((f0.present | f1.present | f2.present) != kRowBits) return false;
+    alone[0] = plane[0] & Spread(f0.present & ~f0.several & ~(f1.present | f2.present));
+    alone[1] = plane[1] & Spread(f1.present & ~f1.several & ~(f0.present | f2.present));
+    alone[2] = plane[2] & Spread(f2.present & ~f2.several & ~(f0.present | f1.present));
+    return true;
+}
+
 }  // namespace
 
 bool BitBoard::Load(const int32_t grid[9][9]) {
-    for (int i = 0; i < 27; ++i) {
-        planes_[i] = kBandBits;
-        settled_[i] = ~0u;  // never a plane: every band is restricted once
-    }
-    for (uint32_t& cells : emptyCells_) cells = kBandBits;
-    for (int k = 0; k < 81; ++k) {
-        const int v = grid[k / 9][k % 9];
-        if (v == 0) continue;
-        if (v < 0 || v > 9) return false;
-        const int band = k / 27, p = k % 27;
-        if (!(planes_[3 * (v - 1) + band] & (1u << p))) return false;
-        Fix(band, p, v - 1);
+    std::fill(std::begin(planes_), std::end(planes_), kBandBits);
+    std::fill(std::begin(settled_), std::end(settled_), ~0u);  // never a plane: every band is restricted once
+    std::fill(std::begin(emptyCells_), std::end(emptyCells_), kBandBits);
+    const int32_t* cells = &grid[0][0];
+    for (int band = 0; band < 3; ++band) {
+        for (int p = 0; p < 27; ++p) {
+            const int v = cells[27 * band + p];
+            if (v == 0) continue;
+            // A given the digit's earlier givens already see.
+            if (v < 0 || v > 9 || !(planes_[3 * (v - 1) + band] >> p & 1)) return false;
+            Fix(band, p, v - 1);
+        }
     }
     return true;
 }
 
 void BitBoard::Fix(int band, int p, int d) {
     const uint32_t bit = 1u << p;
-    for (int i = band; i < 27; i += 3) planes_[i] &= ~bit;
-    planes_[3 * d + band] |= bit;
-    planes_[3 * d + band] &= ~kBandPeers[p];
+#pragma GCC unroll 9
+    for (int e = 0; e < 9; ++e) planes_[3 * e + band] &= ~bit;
+    uint32_t* plane = planes_ + 3 * d;
+    plane[band] = (plane[band] | bit) & ~kBandPeers[p];
     const uint32_t column = kColumnBits << (p % 9);
-    for (int b = 0; b < 3; ++b)
-        if (b != band) planes_[3 * d + b] &= ~column;
+    plane[band == 0 ? 1 : 0] &= ~column;
+    plane[band == 2 ? 1 : 2] &= ~column;
     emptyCells_[band] &= ~bit;
 }
 
@@ -116,9 +147,10 @@ int BitBoard::NakedSingles(bool exact) {
     int found = 0;
     for (int b = 0; b < 3; ++b) {
         uint32_t once = 0, twice = 0;
-        for (int i = b; i < 27; i += 3) {
-            twice |= once & planes_[i];
-            once |= planes_[i];
+#pragma GCC unroll 9
+        for (int d = 0; d < 9; ++d) {
+            twice |= once & planes_[3 * d + b];
+            once |= planes_[3 * d + b];
         }
         if (emptyCells_[b] & ~once) return -1;
         for (uint32_t singles = emptyCells_[b] & ~twice; singles != 0; singles &= singles - 1) {
@@ -140,50 +172,29 @@ int BitBoard::NakedSingles(bool exact) {
 }
 
 // Digits left with one place in a row, block or column get it; -1 when a
-// unit has no place left for a digit it lacks. Digits whose planes did not
-// change since their last scan are skipped. The units of a band are read
-// from its three rows through kRowShape.
+// unit has no place left for a digit it lacks. A band's rows and blocks are
+// read again only when its plane changed since the last scan.
 int BitBoard::HiddenSingles(uint32_t scanned[27]) {
     int found = 0;
     for (int d = 0; d < 9; ++d) {
-        const uint32_t* plane = planes_ + 3 * d;
-        const uint32_t words[3] = {plane[0], plane[1], plane[2]};
-        // Cells alone in a unit, gathered without branching; a placed digit
-        // is alone in its units too and drops out with the filled cells.
-        uint32_t alone[3] = {0, 0, 0};
-        bool changed = false;
+        const uint32_t plane[3] = {planes_[3 * d], planes_[3 * d + 1], planes_[3 * d + 2]};
+        uint32_t* last = scanned + 3 * d;
+        if (plane[0] == last[0] && plane[1] == last[1] && plane[2] == last[2]) continue;
+        // Cells alone in a unit, gathered as masks; a placed digit is alone
+        // in its units too and drops out with the filled cells.
+        uint32_t alone[3];
+        if (!AloneInColumns(plane, alone)) return -1;
         for (int b = 0; b < 3; ++b) {
-            // Rows and blocks of a band only change with its plane.
-            if (words[b] == scanned[3 * d + b]) continue;
-            scanned[3 * d + b] = words[b];
-            changed = true;
-            const uint32_t w = words[b];
-            const uint32_t rows[3] = {w & kRowBits, (w >> 9) & kRowBits, w >> 18};
-            const unsigned shape[3] = {kRowShape[rows[0]], kRowShape[rows[1]], kRowShape[rows[2]]};
-            if ((shape[0] & shape[1] & shape[2] & kRowFilled) == 0 || ((shape[0] | shape[1] | shape[2]) & 7) != 7)
-                return -1;
-            uint32_t cells = 0;
-            for (int r = 0; r < 3; ++r) {
-                const unsigned others = shape[(r + 1) % 3] | shape[(r + 2) % 3];
-                const unsigned blocks = (shape[r] >> 3) & ~others & 7;
-                const uint32_t rowAlone = (shape[r] & kRowAlone) ? kRowBits : 0;
-                cells |= (rows[r] & (kBlockCellsOfRow[blocks] | rowAlone)) << (9 * r);
-            }
-            alone[b] = cells;
-        }
-        if (!changed) continue;
-        // Columns: present in one band only, and in one row of it.
-        uint32_t present[3], several[3];
-        for (int b = 0; b < 3; ++b) {
-            const uint32_t w = words[b];
-            const uint32_t r0 = w & kRowBits, r1 = (w >> 9) & kRowBits, r2 = w >> 18;
-            present[b] = r0 | r1 | r2;
-            several[b] = (r0 & r1) | (r0 & r2) | (r1 & r2);
-        }
-        if ((present[0] | present[1] | present[2]) != kRowBits) return -1;
-        for (int b = 0; b < 3; ++b) {
-            const uint32_t columns = present[b] & ~several[b] & ~present[(b + 1) % 3] & ~present[(b + 2) % 3];
-            alone[b] |= words[b] & (columns | columns << 9 | columns << 18);
+            const uint32_t w = plane[b];
+            if (w == last[b]) continue;
+            last[b] = w;
+            const unsigned s0 = kRowShape[Row0(w)], s1 = kRowShape[Row1(w)], s2 = kRowShape[Row2(w)];
+            if (!Row0(w) || !Row1(w) || !Row2(w) || ((s0 | s1 | s2) & 7) != 7) return -1;
+            // A block alone: one cell in one row, absent from the others.
+            const uint32_t blocks = kBlockCellsOfRow[(s0 >> 3) & ~(s1 | s2) & 7] |
+                                    kBlockCellsOfRow[(s1 >> 3) & ~(s0 | s2) & 7] << 9 |
+                                    kBlockCellsOfRow[(s2 >> 3) & ~(s0 | s1) & 7] << 18;
+            alone[b] |= AloneInRows(w) | (w & blocks);
         }
         for (int b = 0; b < 3; ++b) {
             for (uint32_t cells = alone[b] & emptyCells_[b]; cells != 0; cells &= cells - 1) {
@@ -202,7 +213,7 @@ int BitBoard::HiddenSingles(uint32_t scanned[27]) {
 
 bool BitBoard::PropagateSingles() {
     uint32_t scanned[27];
-    for (uint32_t& s : scanned) s = ~0u;
+    std::fill(std::begin(scanned), std::end(scanned), ~0u);
     for (;;) {
         const int naked = NakedSingles(true);
         if (naked < 0) return false;
@@ -215,69 +226,66 @@ bool BitBoard::PropagateSingles() {
 
 // Restricts every changed plane to its band's row-block assignments, and
 // places the digit where a row is down to one empty cell, until nothing
-// changes. A digit is settled in all three bands before the next, since its
-// own columns tie its bands together most.
+// changes. A digit is settled in all three bands at once, since its own
+// columns tie its bands together most; the digits whose planes a placement
+// changes are queued again.
 bool BitBoard::SettleBands() {
-    for (bool changed = true; changed;) {
-        changed = false;
-        for (int d = 0; d < 9; ++d) {
-            uint32_t* plane = planes_ + 3 * d;
-            uint32_t* settled = settled_ + 3 * d;
-            while (plane[0] != settled[0] || plane[1] != settled[1] || plane[2] != settled[2]) {
-                changed = true;
-                for (int b = 0; b < 3; ++b) {
-                    uint32_t w = plane[b];
-                    if (w == settled[b]) continue;
-                    const uint32_t rows[3] = {w & kRowBits, (w >> 9) & kRowBits, w >> 18};
-                    const uint32_t pairs = (kRowShape[rows[0]] & 7u) | (kRowShape[rows[1]] & 7u) << 3 |
-                                           (kRowShape[rows[2]] & 7u) << 6;
-                    w &= kBandShape[pairs];
-                    if (w == 0) return false;
-                    plane[b] = settled[b] = w;
-                    // Rows down to one cell: after the restriction the rest of
-                    // the block is clear of the digit too.
-                    uint32_t alone = 0;
-                    for (int r = 0; r < 3; ++r) {
-                        const uint32_t row = (w >> (9 * r)) & kRowBits;
-                        if (kRowShape[row] & kRowAlone) alone |= row << (9 * r);
-                    }
-                    const uint32_t placed = alone & emptyCells_[b];
-                    if (placed == 0) continue;
-                    emptyCells_[b] &= ~placed;
-                    for (int i = b; i < 27; i += 3)
-                        if (i != 3 * d + b) planes_[i] &= ~placed;
-                    const uint32_t columns = (placed | placed >> 9 | placed >> 18) & kRowBits;
-                    const uint32_t cleared = columns | columns << 9 | columns << 18;
-                    plane[(b + 1) % 3] &= ~cleared;
-                    plane[(b + 2) % 3] &= ~cleared;
-                }
+    unsigned queued = 0;
+    for (int d = 0; d < 9; ++d) {
+        const uint32_t* plane = planes_ + 3 * d;
+        const uint32_t* settled = settled_ + 3 * d;
+        if ((plane[0] ^ settled[0]) | (plane[1] ^ settled[1]) | (plane[2] ^ settled[2])) queued |= 1u << d;
+    }
+    while (queued != 0) {
+        const int d = Lowest(queued);
+        queued &= queued - 1;
+        uint32_t* plane = planes_ + 3 * d;
+        uint32_t* settled = settled_ + 3 * d;
+        for (;;) {
+            const int b = plane[0] != settled[0] ? 0 : plane[1] != settled[1] ? 1 : plane[2] != settled[2] ? 2 : -1;
+            if (b < 0) break;
+            uint32_t w = plane[b];
+            const uint32_t pairs =
+                (kRowShape[Row0(w)] & 7u) | (kRowShape[Row1(w)] & 7u) << 3 | (kRowShape[Row2(w)] & 7u) << 6;
+            w &= kBandShape[pairs];
+            if (w == 0) return false;
+            plane[b] = settled[b] = w;
+            // A row down to one cell places the digit; the restriction
+            // already cleared the rest of its block.
+            const uint32_t placed = AloneInRows(w) & emptyCells_[b];
+            if (placed == 0) continue;
+            emptyCells_[b] &= ~placed;
+#pragma GCC unroll 9
+            for (int e = 0; e < 9; ++e) {
+                uint32_t& other = planes_[3 * e + b];
+                if (other & placed) queued |= 1u << e;
+                other &= ~placed;
             }
+            plane[b] = w;
+            queued &= ~(1u << d);
+            const uint32_t columns = Spread(Fold(placed).present);
+            plane[b == 0 ? 1 : 0] &= ~columns;
+            plane[b == 2 ? 1 : 2] &= ~columns;
         }
     }
     return true;
 }
 
 // A digit's column with one place left, in a cell still empty, gets it; -1
-// when a column has no place for it at all. The places are gathered as
-// masks first: most columns hold the placed digit, alone too.
+// when a column has no place for it at all.
 int BitBoard::ColumnSingles() {
     int found = 0;
     for (int d = 0; d < 9; ++d) {
         uint32_t* plane = planes_ + 3 * d;
-        uint32_t present[3], several[3];
+        uint32_t alone[3];
+        if (!AloneInColumns(plane, alone)) return -1;
+        // Most columns hold the placed digit, alone too.
+        alone[0] &= emptyCells_[0];
+        alone[1] &= emptyCells_[1];
+        alone[2] &= emptyCells_[2];
+        if ((alone[0] | alone[1] | alone[2]) == 0) continue;
         for (int b = 0; b < 3; ++b) {
-            const uint32_t r0 = plane[b] & kRowBits, r1 = (plane[b] >> 9) & kRowBits, r2 = plane[b] >> 18;
-            present[b] = r0 | r1 | r2;
-            several[b] = (r0 & r1) | ((r0 | r1) & r2);
-        }
-        if ((present[0] | present[1] | present[2]) != kRowBits) return -1;
-        uint32_t places[3];
-        for (int b = 0; b < 3; ++b) {
-            const uint32_t columns = present[b] & ~several[b] & ~present[(b + 1) % 3] & ~present[(b + 2) % 3];
-            places[b] = plane[b] & (columns | columns << 9 | columns << 18) & emptyCells_[b];
-        }
-        for (int b = 0; b < 3; ++b) {
-            for (uint32_t cells = places[b]; cells != 0; cells &= cells - 1) {
+            for (uint32_t cells = alone[b]; cells != 0; cells &= cells - 1) {
                 const int p = Lowest(cells);
                 // A place cleared by the one before it: the next pass finds
                 // the column empty.
@@ -318,11 +326,13 @@ int BitBoard::BranchCell() const {
     int three = -1;
     for (int b = 0; b < 3; ++b) {
         uint32_t once = 0, twice = 0, thrice = 0, more = 0;
-        for (int i = b; i < 27; i += 3) {
-            more |= thrice & planes_[i];
-            thrice |= twice & planes_[i];
-            twice |= once & planes_[i];
-            once |= planes_[i];
+#pragma GCC unroll 9
+        for (int d = 0; d < 9; ++d) {
+            const uint32_t w = planes_[3 * d + b];
+            more |= thrice & w;
+            thrice |= twice & w;
+            twice |= once & w;
+            once |= w;
         }
         const uint32_t pairs = emptyCells_[b] & twice & ~thrice;
         if (pairs) return 27 * b + Lowest(pairs);
@@ -333,11 +343,10 @@ int BitBoard::BranchCell() const {
 }
 
 unsigned BitBoard::Candidates(int cell) const {
-    const int band = cell / 27;
-    const uint32_t bit = 1u << (cell % 27);
+    const int band = cell / 27, p = cell % 27;
     unsigned digits = 0;
-    for (int d = 0; d < 9; ++d)
-        if (planes_[3 * d + band] & bit) digits |= 1u << d;
+#pragma GCC unroll 9
+    for (int d = 0; d < 9; ++d) digits |= ((planes_[3 * d + band] >> p) & 1u) << d;
     return digits;
 }
 
