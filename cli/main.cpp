@@ -7,10 +7,11 @@
 #include "cli/recognize_command.h"
 #include "cli/report_commands.h"
 #include "cli/stats_command.h"
+#include "session/play_session.h"
 
 namespace {
 
-void PrintUsage() {
+void PrintUsage(std::FILE* out = stderr) {
     std::fputs(
         "usage: masuvo-cli COMMAND < puzzles\n"
         "  count   puzzle, solution count (-1/0/1/2), solution or -\n"
@@ -24,8 +25,9 @@ void PrintUsage() {
         "  create --number N --rank R --symmetry S [--threads T]   puzzle, name, seconds\n"
         "  unsolvable --number N --symmetry S [--threads T]        puzzle, name, seconds\n"
         "  recognize [--model PATH] IMAGE...   picture, board read from it (81 chars) or -\n"
-        "                         (model default: Masuvo.dat beside the program, then ../share/masuvo)\n",
-        stderr);
+        "                         (model default: Masuvo.dat beside the program, then ../share/masuvo)\n"
+        "  --help, --version      this text, the version\n",
+        out);
 }
 
 }  // namespace
@@ -38,6 +40,15 @@ int main(int argc, char** argv) {
         return 2;
     }
     const char* command = argv[1];
+    if (std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0) {
+        PrintUsage(stdout);
+        return 0;
+    }
+    // kVersionText is "version X.Y.Z", as the window shows it.
+    if (std::strcmp(command, "--version") == 0) {
+        std::printf("masuvo-cli %s\n", std::strchr(masuvo::kVersionText, ' ') + 1);
+        return 0;
+    }
     if (std::strcmp(command, "count") == 0) return masuvo::cli::RunCount();
     if (std::strcmp(command, "rate") == 0) return masuvo::cli::RunRate();
     if (std::strcmp(command, "log") == 0) return masuvo::cli::RunLog();
