@@ -129,6 +129,11 @@ public:
     void Play(const Puzzle& puzzle, std::mt19937& random) {
         givens_ = puzzle.givens;
         solution_ = puzzle.solution;
+        // The scripted window keeps every call; only the session's own
+        // memory should show in the figures.
+        view_.ClearRecords();
+        view_.calls.shrink_to_fit();
+        view_.sounds.shrink_to_fit();
         session_.ResetSession();
         ASSERT_TRUE(session_.PasteBoardText(puzzle.givens));
         // A puzzle beyond the techniques asks whether the assist should run
