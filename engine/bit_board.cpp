@@ -229,7 +229,7 @@ bool BitBoard::PropagateSingles() {
 // changes. A digit is settled in all three bands at once, since its own
 // columns tie its bands together most; the digits whose planes a placement
 // changes are queued again.
-bool BitBoard::SettleBands() {
+bool BitBoard::SettleBands(unsigned& changed) {
     unsigned queued = 0;
     for (int d = 0; d < 9; ++d) {
         const uint32_t* plane = planes_ + 3 * d;
@@ -239,6 +239,7 @@ bool BitBoard::SettleBands() {
     while (queued != 0) {
         const int d = Lowest(queued);
         queued &= queued - 1;
+        changed |= 1u << d;
         uint32_t* plane = planes_ + 3 * d;
         uint32_t* settled = settled_ + 3 * d;
         for (;;) {
@@ -272,10 +273,12 @@ bool BitBoard::SettleBands() {
 }
 
 // A digit's column with one place left, in a cell still empty, gets it; -1
-// when a column has no place for it at all.
-int BitBoard::ColumnSingles() {
+// when a column has no place for it at all. Only the given digits are
+// checked: the others are as they were at their last check.
+int BitBoard::ColumnSingles(unsigned digits) {
     int found = 0;
-    for (int d = 0; d < 9; ++d) {
+    for (; digits != 0; digits &= digits - 1) {
+        const int d = Lowest(digits);
         uint32_t* plane = planes_ + 3 * d;
         uint32_t alone[3];
         if (!AloneInColumns(plane, alone)) return -1;
@@ -299,12 +302,16 @@ int BitBoard::ColumnSingles() {
 }
 
 bool BitBoard::Propagate() {
+    // The digits changed since their columns were last checked: every
+    // propagation that succeeds ends with all of them checked.
+    unsigned changed = 0;
     for (;;) {
-        if (!SettleBands()) return false;
+        if (!SettleBands(changed)) return false;
         int found = NakedSingles(false);
         if (found < 0) return false;
         if (found > 0) continue;
-        found = ColumnSingles();
+        found = ColumnSingles(changed);
+        changed = 0;
         if (found < 0) return false;
         if (found == 0) return true;
     }

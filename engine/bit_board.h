@@ -48,8 +48,8 @@ private:
     void Fix(int band, int position, int d);
     int NakedSingles(bool exact);
     int HiddenSingles(uint32_t scanned[27]);
-    bool SettleBands();
-    int ColumnSingles();
+    bool SettleBands(unsigned& changed);
+    int ColumnSingles(unsigned digits);
 
     uint32_t planes_[27];    // [3 * digit index + band]
     uint32_t settled_[27];   // each plane as its band last restricted it
