@@ -117,14 +117,25 @@ bool BitBoard::Load(const int32_t grid[9][9]) {
     std::fill(std::begin(planes_), std::end(planes_), kBandBits);
     std::fill(std::begin(settled_), std::end(settled_), ~0u);  // never a plane: every band is restricted once
     std::fill(std::begin(emptyCells_), std::end(emptyCells_), kBandBits);
+    // The givens gathered per digit and band first (slot 0 takes the empty
+    // cells), then placed digit by digit.
     const int32_t* cells = &grid[0][0];
+    uint32_t givens[10][3] = {};
     for (int band = 0; band < 3; ++band) {
         for (int p = 0; p < 27; ++p) {
-            const int v = cells[27 * band + p];
-            if (v == 0) continue;
-            // A given the digit's earlier givens already see.
-            if (v < 0 || v > 9 || !(planes_[3 * (v - 1) + band] >> p & 1)) return false;
-            Fix(band, p, v - 1);
+            const uint32_t v = static_cast<uint32_t>(cells[27 * band + p]);
+            if (v > 9) return false;
+            givens[v][band] |= 1u << p;
+        }
+    }
+    for (int d = 0; d < 9; ++d) {
+        for (int band = 0; band < 3; ++band) {
+            for (uint32_t bits = givens[d + 1][band]; bits != 0; bits &= bits - 1) {
+                const int p = Lowest(bits);
+                // A given that an earlier given of the digit already sees.
+                if (!(planes_[3 * d + band] >> p & 1)) return false;
+                Fix(band, p, d);
+            }
         }
     }
     return true;
@@ -155,10 +166,11 @@ int BitBoard::NakedSingles(bool exact) {
         if (emptyCells_[b] & ~once) return -1;
         for (uint32_t singles = emptyCells_[b] & ~twice; singles != 0; singles &= singles - 1) {
             const int p = Lowest(singles);
-            const uint32_t bit = 1u << p;
-            int d = 0;
-            while (d < 9 && !(planes_[3 * d + b] & bit)) ++d;
-            if (d == 9) return -1;  // an earlier single of this pass took its digit
+            unsigned digits = 0;
+#pragma GCC unroll 9
+            for (int e = 0; e < 9; ++e) digits |= ((planes_[3 * e + b] >> p) & 1u) << e;
+            if (digits == 0) return -1;  // an earlier single of this pass took its digit
+            const int d = Lowest(digits);
             if (exact) {
                 Fix(b, p, d);
             } else {
