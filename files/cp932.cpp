@@ -107,7 +107,11 @@ void AppendUtf8(char32_t cp, std::string& out) {
     }
 }
 
-// The code point to encode in place of cp, or 0 for "write ?".
+// Not a character: CodePageForm's answer for "write ?". (U+0000 is a
+// character the code page has, and must pass through as itself.)
+constexpr char32_t kNoForm = 0xFFFFFFFF;
+
+// The code point to encode in place of cp, or kNoForm.
 char32_t CodePageForm(char32_t cp) {
     switch (cp) {
         case 0x301C: return 0xFF5E;  // 〜 → ～
@@ -121,7 +125,7 @@ char32_t CodePageForm(char32_t cp) {
         // other characters (a backslash in a log text even turns into a
         // comma); the code page has neither.
         case 0x00A5:
-        case 0x203E: return 0;
+        case 0x203E: return kNoForm;
         default: return cp;
     }
 }
@@ -142,7 +146,7 @@ std::string Utf8ToCp932(std::string_view utf8) {
             continue;
         }
         char32_t mapped = CodePageForm(cp);
-        if (mapped == 0)
+        if (mapped == kNoForm)
             clean += '?';
         else
             AppendUtf8(mapped, clean);

@@ -29,12 +29,18 @@ int64_t LeadingInt(std::string_view text) {
 }
 
 // "m:ss" as seconds; a text without a colon is minutes only. Each part
-// keeps its own sign, as "%d:%02d" writes a negative time ("-1:-5").
+// keeps its own sign, as "%d:%02d" writes a negative time ("-1:-5"). The
+// 時:分 column shows the record's own fields, so either part can be any
+// number a hand-edited file holds: a time beyond 64 bits of seconds counts
+// as the largest (or most negative) time.
 int64_t TimeSeconds(std::string_view text) {
     size_t colon = text.find(':');
     int64_t minutes = LeadingInt(text.substr(0, colon));
     int64_t seconds = colon == std::string_view::npos ? 0 : LeadingInt(text.substr(colon + 1));
-    return minutes * 60 + seconds;
+    int64_t total;
+    if (__builtin_mul_overflow(minutes, int64_t{60}, &total) || __builtin_add_overflow(total, seconds, &total))
+        return minutes < 0 ? INT64_MIN : INT64_MAX;
+    return total;
 }
 
 // The number at the start of the text, read with "." as the decimal point

@@ -49,17 +49,20 @@ bool ReadDigitModel(const std::string& path, DigitModel& model, std::string& mes
     DigitModel read;
     const unsigned char* next = bytes.data();
     int index = 0;
+    bool finite = true;
     auto fill = [&](double* values, size_t count) {
         for (size_t n = 0; n < count; ++n, ++index, next += 8) {
             values[n] = LittleEndianDouble(next);
-            if (!std::isfinite(values[n])) return false;
+            finite = std::isfinite(values[n]);
+            if (!finite || std::fabs(values[n]) > kModelValueLimit) return false;
         }
         return true;
     };
     if (!fill(read.w1.values.data(), read.w1.values.size()) || !fill(read.b1.data(), read.b1.size()) ||
         !fill(read.w2.values.data(), read.w2.values.size()) || !fill(read.b2.data(), read.b2.size()))
         return Refuse(model, message,
-                      "ファイルに有限でない値があります（" + std::to_string(index + 1) + " 番目の値）。");
+                      std::string(finite ? "ファイルに大きすぎる値があります（" : "ファイルに有限でない値があります（") +
+                          std::to_string(index + 1) + " 番目の値）。");
     read.loaded = true;
     model = std::move(read);
     message.clear();

@@ -42,12 +42,20 @@ struct DigitModel {
 // The text shown when the model cannot be used; the reason follows it.
 inline constexpr const char* kModelOpenFailed = "読込ファイルをオープンできません。：\n";
 
+// The largest magnitude a parameter may have. Cell inputs lie in [0, 1],
+// so with every parameter within it no sum of the network can overflow
+// (785·10^150 for a hidden unit, under 10^305 for an output) and every
+// reading's probability is a number in (0, 1]. Trained weights stay far
+// below 10^3.
+constexpr double kModelValueLimit = 1e150;
+
 // Reads a model file into model. Bytes after the 79,409th value are
 // ignored. A file that cannot be opened or read, one shorter than 635,272
 // bytes, or one holding a value that is not finite (an infinity or NaN
-// would turn every reading into nonsense) is refused: model is then reset
-// to zeros, not loaded, and message holds kModelOpenFailed followed by the
-// reason.
+// would turn every reading into nonsense) or larger than kModelValueLimit
+// (its sums would overflow into infinities and NaN) is refused: model is
+// then reset to zeros, not loaded, and message holds kModelOpenFailed
+// followed by the reason.
 bool ReadDigitModel(const std::string& path, DigitModel& model, std::string& message);
 
 // The process-wide model that ClassifyDigit and RecognizeBoard use, read
