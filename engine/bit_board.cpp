@@ -71,6 +71,19 @@ constexpr std::array<uint32_t, 512> kBandShape = [] {
     return table;
 }();
 
+// The same for a stack, read across: for the band-column pairs that hold a
+// digit (bit 3 * band + column in the stack), those that some assignment of
+// the three columns to three different bands uses; 0 when none exists.
+constexpr std::array<uint16_t, 512> kStackShape = [] {
+    std::array<uint16_t, 512> table{};
+    for (uint32_t pairs = 0; pairs < 512; ++pairs) {
+        const uint32_t cells = kBandShape[pairs];
+        for (int pair = 0; pair < 9; ++pair)
+            if ((cells >> (9 * (pair / 3) + 3 * (pair % 3))) & 1) table[pairs] |= static_cast<uint16_t>(1u << pair);
+    }
+    return table;
+}();
+
 // The other cells of a position's row and block inside its band (the
 // column's cells in the band lie in the block).
 constexpr std::array<uint32_t, 27> kBandPeers = [] {
@@ -284,14 +297,36 @@ bool BitBoard::SettleBands(unsigned& changed) {
     return true;
 }
 
-// A digit's column with one place left, in a cell still empty, gets it; -1
-// when a column has no place for it at all. Only the given digits are
-// checked: the others are as they were at their last check.
-int BitBoard::ColumnSingles(unsigned digits) {
+// The columns' side of the band restriction, for the given digits (the
+// others are as they were at their last check): a stack's three columns
+// take a digit in three different bands, which covers the block-column
+// interactions; then a column down to one place, in a cell still empty,
+// gets the digit. -1 when a stack or a column has no room for it.
+int BitBoard::SettleColumns(unsigned digits) {
     int found = 0;
     for (; digits != 0; digits &= digits - 1) {
         const int d = Lowest(digits);
         uint32_t* plane = planes_ + 3 * d;
+        const uint32_t columns[3] = {Fold(plane[0]).present, Fold(plane[1]).present, Fold(plane[2]).present};
+        uint32_t kept[3] = {0, 0, 0};
+        for (int s = 0; s < 3; ++s) {
+            const uint32_t pairs = ((columns[0] >> (3 * s)) & 7) | ((columns[1] >> (3 * s)) & 7) << 3 |
+                                   ((columns[2] >> (3 * s)) & 7) << 6;
+            const uint32_t allowed = kStackShape[pairs];
+            if (allowed == 0) return -1;
+            for (int b = 0; b < 3; ++b) kept[b] |= ((allowed >> (3 * b)) & 7) << (3 * s);
+        }
+        bool restricted = false;
+        for (int b = 0; b < 3; ++b) {
+            const uint32_t w = plane[b] & Spread(kept[b]);
+            restricted |= w != plane[b];
+            plane[b] = w;
+        }
+        if (restricted) {
+            // The band restriction goes first; the digit is checked again.
+            ++found;
+            continue;
+        }
         uint32_t alone[3];
         if (!AloneInColumns(plane, alone)) return -1;
         // Most columns hold the placed digit, alone too.
@@ -322,7 +357,7 @@ bool BitBoard::Propagate() {
         int found = NakedSingles(false);
         if (found < 0) return false;
         if (found > 0) continue;
-        found = ColumnSingles(changed);
+        found = SettleColumns(changed);
         changed = 0;
         if (found < 0) return false;
         if (found == 0) return true;

@@ -20,10 +20,10 @@ public:
     // of a digit on the way.
     bool PropagateSingles();
 
-    // Singles, and what a band imposes on a digit: its three rows take the
-    // digit in three different blocks, which covers the block-line
-    // interactions inside the band. Stronger than PropagateSingles, so it
-    // only ever serves to prune the search. False on a contradiction.
+    // Singles, and what a band or a stack imposes on a digit: its three rows
+    // (columns) take the digit in three different blocks, which covers the
+    // block-line interactions. Stronger than PropagateSingles, so it only
+    // ever serves to prune the search. False on a contradiction.
     bool Propagate();
 
     bool Solved() const { return (emptyCells_[0] | emptyCells_[1] | emptyCells_[2]) == 0; }
@@ -49,7 +49,7 @@ private:
     int NakedSingles(bool exact);
     int HiddenSingles(uint32_t scanned[27]);
     bool SettleBands(unsigned& changed);
-    int ColumnSingles(unsigned digits);
+    int SettleColumns(unsigned digits);
 
     uint32_t planes_[27];    // [3 * digit index + band]
     uint32_t settled_[27];   // each plane as its band last restricted it

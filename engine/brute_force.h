@@ -1,4 +1,6 @@
-// Depth-first solution counting with the basic techniques between guesses.
+// Depth-first solution counting with the basic techniques between guesses:
+// the fast counter on digit bit planes (bit_board.h) and the rebuilding
+// reference that defines every result it gives.
 #pragma once
 
 #include "engine/board.h"
