@@ -307,32 +307,28 @@ int BitBoard::SettleColumns(unsigned digits) {
     for (; digits != 0; digits &= digits - 1) {
         const int d = Lowest(digits);
         uint32_t* plane = planes_ + 3 * d;
-        const uint32_t columns[3] = {Fold(plane[0]).present, Fold(plane[1]).present, Fold(plane[2]).present};
+        const ColumnFold fold[3] = {Fold(plane[0]), Fold(plane[1]), Fold(plane[2])};
         uint32_t kept[3] = {0, 0, 0};
         for (int s = 0; s < 3; ++s) {
-            const uint32_t pairs = ((columns[0] >> (3 * s)) & 7) | ((columns[1] >> (3 * s)) & 7) << 3 |
-                                   ((columns[2] >> (3 * s)) & 7) << 6;
+            const uint32_t pairs = ((fold[0].present >> (3 * s)) & 7) | ((fold[1].present >> (3 * s)) & 7) << 3 |
+                                   ((fold[2].present >> (3 * s)) & 7) << 6;
             const uint32_t allowed = kStackShape[pairs];
             if (allowed == 0) return -1;
             for (int b = 0; b < 3; ++b) kept[b] |= ((allowed >> (3 * b)) & 7) << (3 * s);
         }
-        bool restricted = false;
-        for (int b = 0; b < 3; ++b) {
-            const uint32_t w = plane[b] & Spread(kept[b]);
-            restricted |= w != plane[b];
-            plane[b] = w;
-        }
-        if (restricted) {
+        if ((fold[0].present & ~kept[0]) | (fold[1].present & ~kept[1]) | (fold[2].present & ~kept[2])) {
             // The band restriction goes first; the digit is checked again.
+            for (int b = 0; b < 3; ++b) plane[b] &= Spread(kept[b]);
             ++found;
             continue;
         }
+        // Columns present in one band only, and in one row of it; most hold
+        // the placed digit, alone too.
         uint32_t alone[3];
-        if (!AloneInColumns(plane, alone)) return -1;
-        // Most columns hold the placed digit, alone too.
-        alone[0] &= emptyCells_[0];
-        alone[1] &= emptyCells_[1];
-        alone[2] &= emptyCells_[2];
+        for (int b = 0; b < 3; ++b) {
+            const uint32_t elsewhere = fold[(b + 1) % 3].present | fold[(b + 2) % 3].present;
+            alone[b] = plane[b] & Spread(fold[b].present & ~fold[b].several & ~elsewhere) & emptyCells_[b];
+        }
         if ((alone[0] | alone[1] | alone[2]) == 0) continue;
         for (int b = 0; b < 3; ++b) {
             for (uint32_t cells = alone[b]; cells != 0; cells &= cells - 1) {
