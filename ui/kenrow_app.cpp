@@ -26,6 +26,14 @@ void InstallFontSubstitutions() {
     QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("Noto Sans Mono CJK JP"));
 }
 
+QString FolderHolding(const QString& programFolder, const QString& name) {
+    const QDir program(programFolder);
+    if (QFileInfo::exists(program.filePath(name))) return programFolder;
+    const QString installed = QDir::cleanPath(program.filePath(QStringLiteral("../share/masuvo")));
+    if (QFileInfo::exists(QDir(installed).filePath(name))) return installed;
+    return programFolder;
+}
+
 CKenrowApp::CKenrowApp() = default;
 
 CKenrowApp::CKenrowApp(Paths paths) : paths_(std::move(paths)) {}
@@ -59,7 +67,10 @@ CKenrowDlg& CKenrowApp::InitInstance() {
     }
     const QString program =
         paths_.programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : paths_.programFolder;
-    folders_ = PrepareDataFolders(documents.toStdString(), program.toStdString());
+    // The example folder comes from beside the program, or from the shared
+    // data folder of an installed prefix.
+    folders_ = PrepareDataFolders(documents.toStdString(),
+                                  FolderHolding(program, QStringLiteral("例題")).toStdString());
 
     std::string message;
     if (!PrepareRecordFile(folders_.recordPath, message)) {
@@ -78,9 +89,8 @@ CKenrowDlg& CKenrowApp::InitInstance() {
 
 void CKenrowApp::LoadDigitModel(const QString& programFolder) {
     const QString name = QStringLiteral("Masuvo.dat");
-    QString path = QDir(programFolder).filePath(name);
-    const QString installed = QDir(programFolder).filePath(QStringLiteral("../share/masuvo/") + name);
-    if (!QFileInfo::exists(path) && QFileInfo::exists(installed)) path = QDir::cleanPath(installed);
+    // Without the file anywhere, the message names the program's own folder.
+    const QString path = QDir(FolderHolding(programFolder, name)).filePath(name);
     std::string message;
     modelMessage_.clear();
     if (!masuvo::LoadDigitModel(path.toStdString(), message)) modelMessage_ = QString::fromStdString(message);
