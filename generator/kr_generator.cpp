@@ -127,11 +127,13 @@ void KR_generator::DigRated(int ceiling, int32_t ceilingScore, int symmetry) {
 
 bool KR_generator::DigUnsolvable(int symmetry) {
     StartDigging();
+    // The counter leaves propagated digits on its board, so every attempt
+    // loads all 81 cells again; building a board for each costs more than
+    // most counts.
+    KR_solver counter;
     for (int attempts = 0;;) {
         std::memcpy(saved, board, sizeof saved);
         EmptyDrawnCell(symmetry);
-        // The counter leaves propagated digits on its board: count on a fresh one.
-        KR_solver counter;
         LoadInto(counter, board);
         const int solutions = CountSolutions(counter, nullptr);
         if (solutions == -1) return false;
