@@ -128,8 +128,8 @@ void KR_generator::DigRated(int ceiling, int32_t ceilingScore, int symmetry) {
 bool KR_generator::DigUnsolvable(int symmetry) {
     StartDigging();
     // The counter leaves propagated digits on its board, so every attempt
-    // loads all 81 cells again; building a board for each costs more than
-    // most counts.
+    // loads all 81 cells again into this one instead of building a board
+    // (several kilobytes to clear) for each.
     KR_solver counter;
     for (int attempts = 0;;) {
         std::memcpy(saved, board, sizeof saved);
