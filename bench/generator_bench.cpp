@@ -3,9 +3,12 @@
 // the unsolvable creation with the bit-plane counter and with the earlier
 // rescanning counter, side by side.
 // Run: build/bench/generator_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+//      build/bench/generator_bench --benchmark_filter=Unsolvable   (the creation before and after)
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -93,10 +96,11 @@ masuvo::KR_generator SeededForUnsolvable(int number, int iteration) {
 
 // The unsolvable creation of one number with point symmetry on one thread:
 // the seeds in order up to the first puzzle, as `masuvo-cli unsolvable
-// --number N --symmetry 0 --threads 1` tries them. Without a counter the
-// generator's own DigUnsolvable runs (the bit-plane counter, one counting
-// board for all attempts); "rescan" is the creation as it was, "planes_fresh"
-// the bit-plane counter alone in that loop.
+// --number N --symmetry 0 --threads 1` tries them; fastest_s sums each
+// seed's fastest of three runs. Without a counter the generator's own
+// DigUnsolvable runs (the bit-plane counter, one counting board for all
+// attempts); "rescan" is the creation as it was, "planes_fresh" the
+// bit-plane counter alone in that loop.
 void UnsolvableCreation(benchmark::State& state, Counter count) {
     const int number = static_cast<int>(state.range(0));
     for (int i = 0; i < 4; ++i) {
@@ -109,14 +113,27 @@ void UnsolvableCreation(benchmark::State& state, Counter count) {
             return;
         }
     }
+    // Each seed is dug three times and its fastest run kept: on a shared
+    // machine the sum of those minima moves far less than the wall time.
     int iteration = 0;
+    double fastest = 0;
     for (auto _ : state) {
+        fastest = 0;
         for (iteration = 0; iteration < masuvo::kCreationIterations; ++iteration) {
-            masuvo::KR_generator generator = SeededForUnsolvable(number, iteration);
-            if (count ? DigUnsolvableWith(generator, 0, count) : generator.DigUnsolvable(0)) break;
+            bool found = false;
+            double best = 1e300;
+            for (int run = 0; run < 3; ++run) {
+                masuvo::KR_generator generator = SeededForUnsolvable(number, iteration);
+                const auto start = std::chrono::steady_clock::now();
+                found = count ? DigUnsolvableWith(generator, 0, count) : generator.DigUnsolvable(0);
+                best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+            }
+            fastest += best;
+            if (found) break;
         }
     }
     state.counters["found_at"] = iteration;
+    state.counters["fastest_s"] = fastest;
 }
 
 }  // namespace
