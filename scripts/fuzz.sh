@@ -48,6 +48,8 @@ run_target() {
   local name="$1" max_len="$2"
   mkdir -p "$work/$name/corpus" "$work/$name/tmp" "$artifacts/$name"
   cp fuzz/corpus/"$name"/* "$work/$name/corpus/"
+  local began
+  began=$(date +%s)
   # The targets write only into their own scratch folder under TMPDIR.
   TMPDIR="$work/$name/tmp" QT_QPA_PLATFORM=offscreen \
     ASAN_OPTIONS="detect_leaks=1" \
@@ -55,6 +57,7 @@ run_target() {
     "$build/fuzz/fuzz_$name" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len="$max_len" \
     -print_final_stats=1 -artifact_prefix="$artifacts/$name/" "$work/$name/corpus" >"$work/$name.log" 2>&1
   echo $? >"$work/$name.status"
+  echo $(($(date +%s) - began)) >"$work/$name.seconds"
 }
 
 running=0
@@ -75,10 +78,12 @@ for entry in "${targets[@]}"; do
   name="$1"
   log="$work/$name.log"
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
-  time=$(sed -n 's/^Done [0-9]* runs in \([0-9]*\) second.*/\1/p' "$log" | tail -1)
+  # A run that stopped on a crash prints no final statistics: its last status line counts.
+  [ -n "$runs" ] || runs=$(sed -n 's/^#\([0-9]*\).*/\1/p' "$log" | tail -1)
+  time=$(cat "$work/$name.seconds")
   found=$(find "$artifacts/$name" -type f | wc -l)
   status=$(cat "$work/$name.status")
-  printf '%-14s %12s %8s %8s\n' "$name" "${runs:-?}" "${time:-?}" "$found"
+  printf '%-14s %12s %8s %8s\n' "$name" "${runs:-?}" "$time" "$found"
   if [ "$status" -ne 0 ] || [ "$found" -ne 0 ]; then
     failed=1
     mkdir -p "$artifacts/$name"
