@@ -9,6 +9,11 @@ packages=(
   libwebp-dev libgtest-dev libgmock-dev libbenchmark-dev
   gstreamer1.0-plugins-base fonts-noto-cjk fonts-liberation xvfb xauth
   libgif-dev poppler-utils
+  # clang with libFuzzer's runtime and its OpenMP, for scripts/fuzz.sh
+  clang libclang-rt-14-dev libomp-14-dev
+  # the install and package tests: cpack's Debian tools, the desktop's
+  # validators and caches, a screenshot and the menus of the installed program
+  dpkg-dev file desktop-file-utils appstream shared-mime-info xdotool imagemagick
 )
 
 missing=()
