@@ -25,7 +25,9 @@ inline uint32_t Row2(uint32_t plane) { return plane >> 18; }
 inline uint32_t Spread(uint32_t columns) { return columns * kColumnBits; }
 
 // What a row of nine cells holds for a digit: bits 0..2 the blocks with a
-// candidate, bits 3..5 the blocks with exactly one.
+// candidate, bits 3..5 the blocks with exactly one, kRowAlone for one cell
+// in the whole row.
+constexpr unsigned kRowAlone = 1u << 6;
 constexpr std::array<uint8_t, 512> kRowShape = [] {
     std::array<uint8_t, 512> table{};
     for (uint32_t row = 0; row < 512; ++row) {
@@ -35,6 +37,7 @@ constexpr std::array<uint8_t, 512> kRowShape = [] {
             if (cells) shape |= 1u << block;
             if (cells && Single(cells)) shape |= 8u << block;
         }
+        if (row && Single(row)) shape |= kRowAlone;
         table[row] = static_cast<uint8_t>(shape);
     }
     return table;
@@ -270,15 +273,19 @@ bool BitBoard::SettleBands(unsigned& changed) {
         for (;;) {
             const int b = plane[0] != settled[0] ? 0 : plane[1] != settled[1] ? 1 : plane[2] != settled[2] ? 2 : -1;
             if (b < 0) break;
-            uint32_t w = plane[b];
-            const uint32_t pairs =
-                (kRowShape[Row0(w)] & 7u) | (kRowShape[Row1(w)] & 7u) << 3 | (kRowShape[Row2(w)] & 7u) << 6;
-            w &= kBandShape[pairs];
+            const uint32_t before = plane[b];
+            const uint32_t r0 = Row0(before), r1 = Row1(before), r2 = Row2(before);
+            const unsigned s0 = kRowShape[r0], s1 = kRowShape[r1], s2 = kRowShape[r2];
+            const uint32_t w = before & kBandShape[(s0 & 7u) | (s1 & 7u) << 3 | (s2 & 7u) << 6];
             if (w == 0) return false;
             plane[b] = settled[b] = w;
             // A row down to one cell places the digit; the restriction
-            // already cleared the rest of its block.
-            const uint32_t placed = AloneInRows(w) & emptyCells_[b];
+            // already cleared the rest of its block. Unless the restriction
+            // cut the plane, the rows read for it tell which are alone.
+            const uint32_t alone = w != before ? AloneInRows(w)
+                                               : (s0 & kRowAlone ? r0 : 0) | (s1 & kRowAlone ? r1 : 0) << 9 |
+                                                     (s2 & kRowAlone ? r2 : 0) << 18;
+            const uint32_t placed = alone & emptyCells_[b];
             if (placed == 0) continue;
             emptyCells_[b] &= ~placed;
 #pragma GCC unroll 9
