@@ -74,9 +74,15 @@ public:
             // Givens stay the puzzle's digits. (An executed hint follows the
             // board as it stands, wrong digits included, so an assisted cell
             // need not hold the solution's digit.)
-            if (o == 1) ASSERT_EQ(v, givens_[cell] - '0') << "given changed at " << cell;
-            if (o == 2) ASSERT_NE(v, 0) << "assisted cell empty at " << cell;
-            if (givens_[cell] != '.') ASSERT_EQ(o, 1) << "given lost at " << cell;
+            if (o == 1) {
+                ASSERT_EQ(v, givens_[cell] - '0') << "given changed at " << cell;
+            }
+            if (o == 2) {
+                ASSERT_NE(v, 0) << "assisted cell empty at " << cell;
+            }
+            if (givens_[cell] != '.') {
+                ASSERT_EQ(o, 1) << "given lost at " << cell;
+            }
             if (v == 0) {
                 ASSERT_EQ(o, 0) << "empty cell with an origin at " << cell;
                 ++remaining;
@@ -90,7 +96,9 @@ public:
                 for (int peer = 0; peer < 81; ++peer) {
                     const bool seen = peer != cell && (peer / 9 == cell / 9 || peer % 9 == cell % 9 ||
                                                        (peer / 27 == cell / 27 && peer % 9 / 3 == cell % 9 / 3));
-                    if (seen) ASSERT_NE(session_.values[peer], d) << "candidate " << d << " at " << cell;
+                    if (seen) {
+                        ASSERT_NE(session_.values[peer], d) << "candidate " << d << " at " << cell;
+                    }
                 }
             }
         }
