@@ -225,14 +225,14 @@ struct UnitScan {
 
     void Extend(int depth, int from, uint32_t digits) {
         if (depth == size || depth == 4) {
-            if (std::popcount(digits) == size + 1) AppendSet(board, chosen, size, list);
+            if (CountBits(digits) == size + 1) AppendSet(board, chosen, size, list);
             return;
         }
         for (int position = from; position <= 9 - (size - depth); ++position) {
             const int cell = unitCells[position];
             if (board.value[cell / 9][cell % 9] != 0) continue;
             const uint32_t next = digits | digitsOf[cell];
-            if (std::popcount(next) > size + 1) continue;
+            if (CountBits(next) > size + 1) continue;
             chosen[depth] = cell;
             Extend(depth + 1, position + 1, next);
         }
@@ -279,6 +279,9 @@ bool UnitPeers(const KR_ALS& set, int z, uint8_t map[81]) {
 }
 
 bool TwoAlmostLockedSets(KR_solver& board, int n) {
+    // A pair removes only digits both sets hold.
+    const Removable removable(board);
+    const uint32_t wanted = removable.any ? ~uint32_t{0} : removable.digits;
     Scratch& scratch = ThreadScratch();
     Collect(n, board, scratch);
     const std::vector<KR_ALS>& list = scratch.list;
@@ -287,9 +290,10 @@ bool TwoAlmostLockedSets(KR_solver& board, int n) {
 
     for (int i = 0; i < count; ++i) {
         const SetSummary& a = summaries[i];
+        if ((a.digits & wanted) == 0) continue;
         for (int k = i + 1; k < count; ++k) {
             const SetSummary& b = summaries[k];
-            if ((a.digits & b.digits) == 0 || a.cells.Meets(b.cells)) continue;
+            if ((a.digits & b.digits & wanted) == 0 || a.cells.Meets(b.cells)) continue;
             int restricted[9];
             const int m = RestrictedDigits(a, b, restricted);
             bool removed = false;
@@ -323,6 +327,9 @@ bool TwoAlmostLockedSets(KR_solver& board, int n) {
 }
 
 bool ThreeAlmostLockedSets(KR_solver& board) {
+    // The wings remove only digits both of them hold; the pivot may hold any.
+    const Removable removable(board);
+    const uint32_t wanted = removable.any ? ~uint32_t{0} : removable.digits;
     Scratch& scratch = ThreadScratch();
     Collect(4, board, scratch);
     const std::vector<KR_ALS>& list = scratch.list;
@@ -337,7 +344,7 @@ bool ThreeAlmostLockedSets(KR_solver& board) {
         wings.clear();
         for (int k = i + 1; k < count; ++k) {
             const SetSummary& b = summaries[k];
-            if ((a.digits & b.digits) == 0 || a.cells.Meets(b.cells)) continue;
+            if ((b.digits & wanted) == 0 || (a.digits & b.digits) == 0 || a.cells.Meets(b.cells)) continue;
             int restricted[9];
             if (RestrictedDigits(a, b, restricted) == 1) wings.push_back({k, restricted[0]});
         }
@@ -349,7 +356,7 @@ bool ThreeAlmostLockedSets(KR_solver& board) {
                 const int y = wings[q].digit;
                 if (y == x) continue;
                 const SetSummary& c = summaries[wings[q].index];
-                if (b.cells.Meets(c.cells)) continue;
+                if ((b.digits & c.digits & wanted) == 0 || b.cells.Meets(c.cells)) continue;
                 const uint32_t others = b.digits & c.digits & ~(uint32_t{1} << x) & ~(uint32_t{1} << y);
                 bool removed = false;
                 for (uint32_t zs = others; zs != 0; zs &= zs - 1)

@@ -72,21 +72,48 @@ struct alignas(64) BestStart {
 
 class ChainSearch {
 public:
-    ChainSearch(const KR_solver& board, const ChainLinkSet& set, int n) : set_(set), n_(n) {
+    ChainSearch(const KR_solver& board, const ChainLinkSet& set, int n)
+        : set_(set), n_(n), restricted_(board.replayMode && ReplayShortcuts()) {
         for (int d = 1; d <= 9; ++d) {
             for (int k = 0; k < 81; ++k)
                 if (board.cand[k][d] && (!board.replayMode || board.replayMask[k][d])) live_[d].Add(k);
+            liveAny_ |= live_[d];
         }
+    }
+
+    // For n = 1 in a set built without its lists: marks the start links whose
+    // first tree can touch a candidate that may go, the others being known
+    // to remove nothing. That tree is the start link's own node and the
+    // continuations of its endpoint 0, which are links with an endpoint that
+    // endpoint 0 makes false.
+    void MarkPromisingStarts(std::vector<uint8_t>& promising, std::vector<uint8_t>& reached) const {
+        const size_t linkCount = set_.links.size();
+        promising.assign(linkCount, 0);
+        reached.assign(set_.endpoints.size(), 0);
+        for (size_t link = 0; link < linkCount; ++link) {
+            for (int side = 0; side < 2; ++side) {
+                if (!NodeTouches(link, side)) continue;
+                if (side == 0) promising[link] = 1;
+                // As a continuation, side becomes true because the other endpoint was made false.
+                ForEachMadeFalse(set_, set_.links[link].end[1 - side], [&](int x) { reached[static_cast<size_t>(x)] = 1; });
+            }
+        }
+        for (size_t link = 0; link < linkCount; ++link)
+            if (reached[set_.links[link].end[0]]) promising[link] = 1;
     }
 
     // The chain size of start link `start` (both pruned trees), or 0 when it removes nothing.
     // Leaves the pruned trees and records in ws.
     int Evaluate(Workspace& ws, int start) const {
         ++ws.stamp;
-        for (int side = 0; side < 2; ++side) {
-            Grow(ws, side, start);
-            Rebuild(ws, side, false);
-        }
+        Grow(ws, 0, start);
+        Rebuild(ws, 0, false);
+        // Every removal needs the first assumption to exclude or decide the
+        // candidate. In a replay only a few candidates may go, and mostly the
+        // first tree touches none of them: then the second need not be grown.
+        if (restricted_ && !Touches(ws.record[0])) return 0;
+        Grow(ws, 1, start);
+        Rebuild(ws, 1, false);
         if (!AnyRemovals(ws.record[0], ws.record[1])) return 0;
         Prune(ws, 0);
         Prune(ws, 1);
@@ -132,7 +159,7 @@ private:
         if (depth >= n_) return;
         int appended = 0;
         const uint32_t begin = set_.followStart[endpoint];
-        const uint32_t end = set_.followStart[endpoint + 1];
+        const uint32_t end = set_.followEnd[endpoint];
         for (uint32_t f = begin; f < end; ++f) {
             const int link = set_.follow[f] >> 1;
             const int side = set_.follow[f] & 1;
@@ -148,7 +175,8 @@ private:
         nodes[current].children = static_cast<int16_t>(appended);
     }
 
-    void Apply(Colouring& record, const ChainNode& node) const {
+    // Adds the node's consequences; returns its true endpoint.
+    const ChainEndpoint& Apply(Colouring& record, const ChainNode& node) const {
         const KR_chain& link = set_.links[node.link];
         const ChainEndpoint& t = set_.endpoints[link.end[node.side]];
         record.off[t.digit] |= link.off[node.side];
@@ -159,6 +187,7 @@ private:
             record.valueIs[t.digit].Add(k);
             record.hasValue.Add(k);
         }
+        return t;
     }
 
     // The side's record from its nodes (only the active ones when activeOnly).
@@ -184,6 +213,30 @@ private:
         return (both | placedByA | placedByB) & live_[d];
     }
 
+    // Bit k of RemovalsOfDigit (a, b, d).
+    bool RemovalAt(const Colouring& a, const Colouring& b, int d, int k) const {
+        if (!live_[d].Has(k)) return false;
+        const bool offA = a.off[d].Has(k);
+        const bool offB = b.off[d].Has(k);
+        return (offA && offB) || (offB && a.hasValue.Has(k) && !a.valueIs[d].Has(k)) ||
+               (offA && b.hasValue.Has(k) && !b.valueIs[d].Has(k));
+    }
+
+    // Whether the node makes a candidate that may go false or decides its
+    // cell: the only nodes that can take part in a removal.
+    bool NodeTouches(size_t link, int side) const {
+        const KR_chain& l = set_.links[link];
+        const ChainEndpoint& t = set_.endpoints[l.end[side]];
+        if (!(l.off[side] & live_[t.digit]).Empty()) return true;
+        return t.cell >= 0 && liveAny_.Has(t.cell);
+    }
+
+    bool Touches(const Colouring& record) const {
+        for (int d = 1; d <= 9; ++d)
+            if (!((record.off[d] | record.hasValue) & live_[d]).Empty()) return true;
+        return false;
+    }
+
     bool AnyRemovals(const Colouring& a, const Colouring& b) const {
         for (int d = 1; d <= 9; ++d)
             if (!RemovalsOfDigit(a, b, d).Empty()) return true;
@@ -203,13 +256,20 @@ private:
         int best = 0;
         bool cut = false;
         for (int i = 0; i < ws.count[side]; ++i) {
-            Apply(record, nodes[i]);
-            int fresh = 0;
-            for (int d = 1; d <= 9; ++d) {
-                const CellSet found = RemovalsOfDigit(record, other, d) & ~counted[d];
-                if (found.Empty()) continue;
-                fresh += found.Count();
-                counted[d] |= found;
+            const ChainEndpoint& t = Apply(record, nodes[i]);
+            // The node changed the record only for its digit and, when it
+            // decides a cell, at that cell; every removal found before was
+            // counted, so new ones can be nowhere else.
+            const CellSet found = RemovalsOfDigit(record, other, t.digit) & ~counted[t.digit];
+            int fresh = found.Count();
+            counted[t.digit] |= found;
+            if (t.cell >= 0) {
+                const int k = t.cell;
+                for (int d = 1; d <= 9; ++d) {
+                    if (d == t.digit || counted[d].Has(k) || !RemovalAt(record, other, d, k)) continue;
+                    ++fresh;
+                    counted[d].Add(k);
+                }
             }
             if (fresh > best) {
                 best = fresh;
@@ -236,7 +296,9 @@ private:
 
     const ChainLinkSet& set_;
     const int n_;
-    CellSet live_[10];  // candidates present and, in replay, allowed by the mask
+    const bool restricted_;  // a replay: only the mask's candidates may go
+    CellSet live_[10];
+    CellSet liveAny_;  // candidates present and, in replay, allowed by the mask
 };
 
 void MergeHint(KR_hint& hint, const DisplayFlags flags[2]) {
@@ -281,10 +343,17 @@ bool BivalueChain(KR_solver& board, int n) {
     thread_local ChainLinkSet callerSet;
     thread_local std::vector<Workspace> callerSpaces;
     thread_local std::vector<BestStart> callerBest;
+    thread_local std::vector<uint8_t> promising;
+    thread_local std::vector<uint8_t> reached;
     ChainLinkSet& set = callerSet;
     std::vector<Workspace>& spaces = callerSpaces;
     std::vector<BestStart>& best = callerBest;
-    BuildChainLinks(board, n, set);
+    // In a replay only the mask's few candidates may go, and most start links
+    // remove none of them. With n = 1 a tree reaches only the continuations
+    // of its start link's endpoints, so those that cannot touch one are told
+    // apart first, and only the lists they need are made.
+    const bool few = board.replayMode && n == 1 && ReplayShortcuts();
+    BuildChainLinks(board, n, set, !few);
     const int linkCount = static_cast<int>(set.links.size());
     if (linkCount == 0) return false;
 
@@ -293,18 +362,41 @@ bool BivalueChain(KR_solver& board, int n) {
     if (spaces.size() < static_cast<size_t>(threads)) spaces.resize(static_cast<size_t>(threads));
     for (int t = 0; t < threads; ++t) spaces[t].Prepare(set.endpoints.size());
     best.assign(static_cast<size_t>(threads), BestStart());
+    // Every chain has a node on each side, so once a start link gives a chain
+    // of two no later one can win: those are not evaluated.
+    std::atomic<int> firstOfTwo{linkCount};
 
-    // Threads pay off only for a long link list, and never inside the
-    // creation search, which already runs one seed per thread. The result
-    // does not depend on the number of threads.
-    const bool parallel = linkCount >= g_parallelLinkCount.load(std::memory_order_relaxed) && omp_get_level() == 0;
+    if (few) {
+        search.MarkPromisingStarts(promising, reached);
+        for (int start = 0; start < linkCount; ++start) {
+            if (!promising[static_cast<size_t>(start)]) continue;
+            MakeFollowList(set, set.links[static_cast<size_t>(start)].end[0]);
+            MakeFollowList(set, set.links[static_cast<size_t>(start)].end[1]);
+            const int size = search.Evaluate(spaces[0], start);
+            BestStart& slot = best[0];
+            if (size > 0 && (slot.size == 0 || size < slot.size)) slot = {size, start};
+            if (size == 2) break;
+        }
+    } else {
+        // Threads pay off only for a long link list, and never inside the
+        // creation search, which already runs one seed per thread. The result
+        // does not depend on the number of threads.
+        const bool parallel =
+            linkCount >= g_parallelLinkCount.load(std::memory_order_relaxed) && omp_get_level() == 0;
 #pragma omp parallel for schedule(dynamic, 1) if (parallel)
-    for (int start = 0; start < linkCount; ++start) {
-        const int t = omp_get_thread_num();
-        const int size = search.Evaluate(spaces[t], start);
-        BestStart& slot = best[t];
-        if (size > 0 && (slot.size == 0 || size < slot.size || (size == slot.size && start < slot.start)))
-            slot = {size, start};
+        for (int start = 0; start < linkCount; ++start) {
+            if (start > firstOfTwo.load(std::memory_order_relaxed)) continue;
+            const int t = omp_get_thread_num();
+            const int size = search.Evaluate(spaces[t], start);
+            BestStart& slot = best[t];
+            if (size > 0 && (slot.size == 0 || size < slot.size || (size == slot.size && start < slot.start)))
+                slot = {size, start};
+            if (size == 2) {
+                int seen = firstOfTwo.load(std::memory_order_relaxed);
+                while (start < seen && !firstOfTwo.compare_exchange_weak(seen, start, std::memory_order_relaxed)) {
+                }
+            }
+        }
     }
 
     BestStart chosen;

@@ -94,6 +94,16 @@ void CopyState(KR_solver& destination, const KR_solver& source);
 void SaveState(SolverState& destination, const KR_solver& source);
 void RestoreState(KR_solver& destination, const SolverState& source);
 
+// The number of set bits. std::popcount is a library call on the baseline
+// x86-64 instruction set, and the techniques count bits in inner loops.
+constexpr int CountBits(uint64_t x) {
+    x = x - ((x >> 1) & 0x5555555555555555ull);
+    x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+    return static_cast<int>((x * 0x0101010101010101ull) >> 56);
+}
+static_assert(CountBits(0) == 0 && CountBits(0x3FE) == 9 && CountBits(~uint64_t{0}) == 64);
+
 // Unit arithmetic.
 constexpr int CellIndex(int row, int col) { return 9 * row + col; }
 constexpr int BlockOf(int row, int col) { return 3 * (row / 3) + col / 3; }

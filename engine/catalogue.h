@@ -17,7 +17,8 @@ const TechniqueEntry& Technique(int index);
 const char* TechniqueName(int index);
 
 // The eliminating entries in the order the step search tries them.
-constexpr int kPhase1Order[25] = {5,  6,  7,  10, 13, 16, 8,  11, 14, 17, 9,  12, 15,
+constexpr int kPhase1Count = 25;
+constexpr int kPhase1Order[kPhase1Count] = {5,  6,  7,  10, 13, 16, 8,  11, 14, 17, 9,  12, 15,
                                   18, 19, 20, 23, 27, 28, 21, 22, 24, 25, 26, 29};
 // The entries of the shortcut search.
 constexpr int kPhase2List[9] = {7, 10, 13, 16, 19, 20, 23, 27, 21};

@@ -108,12 +108,10 @@ CellSet OffCells(ChainKind kind, const ChainEndpoint& t) {
 // Buffers of the continuation lists, kept per thread between calls so that
 // building the lists does not allocate once they have grown.
 struct FollowScratch {
-    std::vector<uint64_t> falseBy;
-    std::vector<uint16_t> byDigit;
-    std::vector<uint32_t> linksStart;
-    std::vector<uint16_t> linksOf;
-    std::vector<uint32_t> fill;
-    std::vector<uint16_t> found;
+    std::vector<uint64_t> falseBy;     // bit matrix of the continuation test
+    std::vector<uint16_t> byUnit;      // endpoints by digit and unit
+    std::vector<uint32_t> unitStart;   // where each digit and unit starts in byUnit
+    std::vector<uint32_t> place;       // write positions while filling
 };
 
 class Builder {
@@ -121,7 +119,7 @@ public:
     Builder(const KR_solver& board, int n, ChainLinkSet& set, FollowScratch& scratch)
         : board_(board), n_(n), set_(set), scratch_(scratch) {}
 
-    void Build() {
+    void Build(bool followLists) {
         for (int b = 0; b < 9; ++b) {
             for (int d = 1; d <= 9; ++d) pattern_[b][d] = 0;
             for (int i = 0; i < 9; ++i) {
@@ -140,7 +138,10 @@ public:
         EmptyRectangleLinks();
         BlockLineLinks(true);
         BlockLineLinks(false);
-        FollowLists();
+        if (followLists)
+            FollowLists();
+        else
+            Index();
     }
 
 private:
@@ -250,9 +251,9 @@ private:
         for (int b = 0; b < 9; ++b) {
             for (int d = 1; d <= 9; ++d) {
                 const int pattern = pattern_[b][d];
-                if (std::popcount(static_cast<unsigned>(pattern)) <= 2) continue;
-                if (std::popcount(static_cast<unsigned>(RowsOf(pattern))) < 2) continue;
-                if (std::popcount(static_cast<unsigned>(ColsOf(pattern))) < 2) continue;
+                if (CountBits(pattern) <= 2) continue;
+                if (CountBits(RowsOf(pattern)) < 2) continue;
+                if (CountBits(ColsOf(pattern)) < 2) continue;
                 for (int r = 0; r < 3; ++r) {
                     for (int c = 0; c < 3; ++c) {
                         const int cross = (7 << (3 * r)) | (0x49 << c);
@@ -269,9 +270,9 @@ private:
         for (int b = 0; b < 9; ++b) {
             for (int d = 1; d <= 9; ++d) {
                 const int pattern = pattern_[b][d];
-                if (std::popcount(static_cast<unsigned>(pattern)) <= 2) continue;
+                if (CountBits(pattern) <= 2) continue;
                 const int lines = rows ? RowsOf(pattern) : ColsOf(pattern);
-                if (std::popcount(static_cast<unsigned>(lines)) != 2) continue;
+                if (CountBits(lines) != 2) continue;
                 const int first = std::countr_zero(static_cast<unsigned>(lines));
                 const int second = 31 - std::countl_zero(static_cast<unsigned>(lines));
                 if (rows) {
@@ -288,9 +289,11 @@ private:
 
     // The continuation test depends only on the two endpoints, so it is done
     // once per call here instead of once per tree node. It is symmetric and
-    // holds only between endpoints of one digit or of one cell, so it is
-    // tested once per such pair; each endpoint's list then comes from the
-    // links of the endpoints it makes false, put back into list order.
+    // holds only between endpoints of one digit that share a row, column or
+    // block without sharing a cell, or between single cells of one cell; so
+    // it is tested only for the pairs of endpoints of a digit that lie in one
+    // unit. The lists are then filled link by link, which puts them in list
+    // order as they are written.
     void FollowLists() {
         const auto& ends = set_.endpoints;
         const size_t count = ends.size();
@@ -301,69 +304,120 @@ private:
             falseBy[a * words + b / 64] |= uint64_t{1} << (b % 64);
             falseBy[b * words + a / 64] |= uint64_t{1} << (a % 64);
         };
-        // Endpoints by digit (counting sort) and single cells by cell.
-        uint16_t digitStart[11] = {};
-        for (const ChainEndpoint& e : ends) ++digitStart[e.digit + 1];
-        for (int d = 0; d < 10; ++d) digitStart[d + 1] += digitStart[d];
-        std::vector<uint16_t>& byDigit = scratch_.byDigit;
-        byDigit.resize(count);
-        uint16_t cellMembers[81][9];
-        uint8_t cellCount[81] = {};
+
+        // Endpoints by digit and unit (blocks 0..8, rows 9..17, columns
+        // 18..26; an endpoint inside one unit of each kind is in three
+        // lists), and single cells by cell.
+        std::vector<uint16_t>& byUnit = scratch_.byUnit;
+        std::vector<uint32_t>& unitStart = scratch_.unitStart;
+        unitStart.assign(10 * 27 + 1, 0);
+        auto unitsOf = [](const ChainEndpoint& e, int out[3]) {
+            int size = 0;
+            if (OneBit(e.blocks)) out[size++] = std::countr_zero(static_cast<unsigned>(e.blocks));
+            if (OneBit(e.rows)) out[size++] = 9 + std::countr_zero(static_cast<unsigned>(e.rows));
+            if (OneBit(e.cols)) out[size++] = 18 + std::countr_zero(static_cast<unsigned>(e.cols));
+            return size;
+        };
+        for (const ChainEndpoint& e : ends) {
+            int units[3];
+            const int size = unitsOf(e, units);
+            for (int i = 0; i < size; ++i) ++unitStart[27 * e.digit + units[i] + 1];
+        }
+        for (size_t i = 0; i < 10 * 27; ++i) unitStart[i + 1] += unitStart[i];
+        byUnit.resize(unitStart[10 * 27]);
         {
-            uint16_t fill[10];
-            std::copy(digitStart, digitStart + 10, fill);
+            std::vector<uint32_t>& place = scratch_.place;
+            place.assign(unitStart.begin(), unitStart.end() - 1);
             for (size_t e = 0; e < count; ++e) {
-                byDigit[fill[ends[e].digit]++] = static_cast<uint16_t>(e);
-                if (ends[e].cell >= 0) cellMembers[ends[e].cell][cellCount[ends[e].cell]++] = static_cast<uint16_t>(e);
+                int units[3];
+                const int size = unitsOf(ends[e], units);
+                for (int i = 0; i < size; ++i) byUnit[place[27 * ends[e].digit + units[i]]++] = static_cast<uint16_t>(e);
             }
         }
-        for (int d = 1; d <= 9; ++d)
-            for (int i = digitStart[d]; i < digitStart[d + 1]; ++i)
-                for (int j = i + 1; j < digitStart[d + 1]; ++j)
-                    if (MakesFalse(ends[byDigit[i]], ends[byDigit[j]])) relate(byDigit[i], byDigit[j]);
+        for (size_t list = 0; list < 10 * 27; ++list)
+            for (uint32_t i = unitStart[list]; i < unitStart[list + 1]; ++i)
+                for (uint32_t j = i + 1; j < unitStart[list + 1]; ++j)
+                    if ((ends[byUnit[i]].cells & ends[byUnit[j]].cells).Empty()) relate(byUnit[i], byUnit[j]);
+        uint16_t cellMembers[81][9];
+        uint8_t cellCount[81] = {};
+        for (size_t e = 0; e < count; ++e)
+            if (ends[e].cell >= 0) cellMembers[ends[e].cell][cellCount[ends[e].cell]++] = static_cast<uint16_t>(e);
         for (int k = 0; k < 81; ++k)
             for (int i = 0; i < cellCount[k]; ++i)
                 for (int j = i + 1; j < cellCount[k]; ++j) relate(cellMembers[k][i], cellMembers[k][j]);
 
-        // The links of each endpoint, as (link << 1 | side).
-        std::vector<uint32_t>& linksStart = scratch_.linksStart;
-        linksStart.assign(count + 1, 0);
-        for (const KR_chain& link : set_.links) {
-            ++linksStart[link.end[0] + 1];
-            ++linksStart[link.end[1] + 1];
-        }
-        for (size_t e = 0; e < count; ++e) linksStart[e + 1] += linksStart[e];
-        std::vector<uint16_t>& linksOf = scratch_.linksOf;
-        linksOf.resize(linksStart[count]);
-        {
-            std::vector<uint32_t>& fill = scratch_.fill;
-            fill.assign(linksStart.begin(), linksStart.end() - 1);
-            for (size_t i = 0; i < set_.links.size(); ++i)
-                for (int side = 0; side < 2; ++side)
-                    linksOf[fill[set_.links[i].end[side]]++] = static_cast<uint16_t>(i << 1 | side);
-        }
-
-        set_.followStart.assign(count + 1, 0);
-        set_.follow.clear();
-        std::vector<uint16_t>& found = scratch_.found;
-        for (size_t e = 0; e < count; ++e) {
-            set_.followStart[e] = static_cast<uint32_t>(set_.follow.size());
-            found.clear();
-            for (size_t w = 0; w < words; ++w) {
-                for (uint64_t bits = falseBy[e * words + w]; bits != 0; bits &= bits - 1) {
-                    const size_t f = 64 * w + static_cast<size_t>(std::countr_zero(bits));
-                    // Endpoint `side` of the link is made false: the other one becomes true.
-                    for (uint32_t j = linksStart[f]; j < linksStart[f + 1]; ++j) found.push_back(linksOf[j] ^ 1);
+        // Link by link, each endpoint that makes endpoint 0 false continues
+        // into endpoint 1; one that makes only endpoint 1 false continues into
+        // endpoint 0. First the lengths, then the entries.
+        std::vector<uint32_t>& start = set_.followStart;
+        start.assign(count + 1, 0);
+        auto forEachFollower = [&](auto visit) {
+            for (size_t i = 0; i < set_.links.size(); ++i) {
+                const size_t e0 = set_.links[i].end[0];
+                const size_t e1 = set_.links[i].end[1];
+                const uint64_t* row0 = &falseBy[e0 * words];
+                const uint64_t* row1 = &falseBy[e1 * words];
+                for (size_t w = 0; w < words; ++w) {
+                    for (uint64_t bits = row0[w]; bits != 0; bits &= bits - 1)
+                        visit(64 * w + static_cast<size_t>(std::countr_zero(bits)), static_cast<uint16_t>(i << 1 | 1));
+                    for (uint64_t bits = row1[w] & ~row0[w]; bits != 0; bits &= bits - 1)
+                        visit(64 * w + static_cast<size_t>(std::countr_zero(bits)), static_cast<uint16_t>(i << 1));
                 }
             }
-            std::sort(found.begin(), found.end());
-            for (size_t j = 0; j < found.size(); ++j) {
-                // Both endpoints made false: endpoint 0 is tested first, so endpoint 1 is next.
-                if (j + 1 < found.size() && (found[j + 1] >> 1) == (found[j] >> 1)) continue;
-                set_.follow.push_back(found[j]);
+        };
+        forEachFollower([&](size_t e, uint16_t) { ++start[e + 1]; });
+        for (size_t e = 0; e < count; ++e) start[e + 1] += start[e];
+        set_.follow.resize(start[count]);
+        std::vector<uint32_t>& place = scratch_.place;
+        place.assign(start.begin(), start.end() - 1);
+        forEachFollower([&](size_t e, uint16_t entry) { set_.follow[place[e]++] = entry; });
+        set_.followEnd.assign(start.begin() + 1, start.end());
+    }
+
+    // For lists made one endpoint at a time: every list empty and unmade,
+    // the endpoints by digit, the single cells by cell, the links of each endpoint.
+    void Index() {
+        const auto& ends = set_.endpoints;
+        const size_t count = ends.size();
+        set_.followStart.assign(count, 0);
+        set_.followEnd.assign(count, 0);
+        set_.followMade.assign(count, 0);
+        set_.follow.clear();
+
+        std::fill(std::begin(set_.digitStart), std::end(set_.digitStart), uint16_t{0});
+        std::fill(std::begin(set_.cellStart), std::end(set_.cellStart), uint16_t{0});
+        for (const ChainEndpoint& e : ends) {
+            ++set_.digitStart[e.digit + 1];
+            if (e.cell >= 0) ++set_.cellStart[e.cell + 1];
+        }
+        for (int d = 0; d < 10; ++d) set_.digitStart[d + 1] = static_cast<uint16_t>(set_.digitStart[d + 1] + set_.digitStart[d]);
+        for (int k = 0; k < 81; ++k) set_.cellStart[k + 1] = static_cast<uint16_t>(set_.cellStart[k + 1] + set_.cellStart[k]);
+        set_.byDigit.resize(count);
+        set_.byCell.resize(set_.cellStart[81]);
+        {
+            uint16_t digitFill[10];
+            uint16_t cellFill[81];
+            std::copy(set_.digitStart, set_.digitStart + 10, digitFill);
+            std::copy(set_.cellStart, set_.cellStart + 81, cellFill);
+            for (size_t e = 0; e < count; ++e) {
+                set_.byDigit[digitFill[ends[e].digit]++] = static_cast<uint16_t>(e);
+                if (ends[e].cell >= 0) set_.byCell[cellFill[ends[e].cell]++] = static_cast<uint16_t>(e);
             }
         }
-        set_.followStart[count] = static_cast<uint32_t>(set_.follow.size());
+
+        std::vector<uint32_t>& start = set_.linksStart;
+        start.assign(count + 1, 0);
+        for (const KR_chain& link : set_.links) {
+            ++start[link.end[0] + 1];
+            ++start[link.end[1] + 1];
+        }
+        for (size_t e = 0; e < count; ++e) start[e + 1] += start[e];
+        set_.linksOf.resize(start[count]);
+        std::vector<uint32_t>& place = scratch_.place;
+        place.assign(start.begin(), start.end() - 1);
+        for (size_t i = 0; i < set_.links.size(); ++i)
+            for (int side = 0; side < 2; ++side)
+                set_.linksOf[place[set_.links[i].end[side]]++] = static_cast<uint16_t>(i << 1 | side);
     }
 
     const KR_solver& board_;
@@ -382,9 +436,31 @@ bool MakesFalse(const ChainEndpoint& current, const ChainEndpoint& f) {
     return OneBit(f.rows | current.rows) || OneBit(f.cols | current.cols) || OneBit(f.blocks | current.blocks);
 }
 
-void BuildChainLinks(const KR_solver& board, int n, ChainLinkSet& set) {
+void BuildChainLinks(const KR_solver& board, int n, ChainLinkSet& set, bool followLists) {
     thread_local FollowScratch scratch;
-    Builder(board, n, set, scratch).Build();
+    Builder(board, n, set, scratch).Build(followLists);
+}
+
+void MakeFollowList(ChainLinkSet& set, int e) {
+    const size_t at = static_cast<size_t>(e);
+    if (set.followMade[at]) return;
+    set.followMade[at] = 1;
+    // The links of every endpoint that e makes false, the other side becoming
+    // true, in list order; a link with both endpoints made false continues
+    // into endpoint 1.
+    std::vector<uint16_t>& found = set.scratch;
+    found.clear();
+    ForEachMadeFalse(set, e, [&](int f) {
+        for (uint32_t j = set.linksStart[static_cast<size_t>(f)]; j < set.linksStart[static_cast<size_t>(f) + 1]; ++j)
+            found.push_back(set.linksOf[j] ^ 1);
+    });
+    std::sort(found.begin(), found.end());
+    set.followStart[at] = static_cast<uint32_t>(set.follow.size());
+    for (size_t j = 0; j < found.size(); ++j) {
+        if (j + 1 < found.size() && (found[j + 1] >> 1) == (found[j] >> 1)) continue;
+        set.follow.push_back(found[j]);
+    }
+    set.followEnd[at] = static_cast<uint32_t>(set.follow.size());
 }
 
 }  // namespace masuvo

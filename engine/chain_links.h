@@ -34,7 +34,7 @@ struct CellSet {
         return cell < 64 ? ((low >> cell) & 1) != 0 : ((high >> (cell - 64)) & 1) != 0;
     }
     bool Empty() const { return (low | high) == 0; }
-    int Count() const { return std::popcount(low) + std::popcount(high); }
+    int Count() const { return CountBits(low) + CountBits(high); }
 
     friend CellSet operator&(CellSet a, CellSet b) { return {a.low & b.low, a.high & b.high}; }
     friend CellSet operator|(CellSet a, CellSet b) { return {a.low | b.low, a.high | b.high}; }
@@ -104,12 +104,25 @@ struct ChainLinkSet {
     // segment that has the digit, so one index never names two sets of cells.
     std::vector<ChainEndpoint> endpoints;
     std::vector<KR_chain> links;           // in start order
-    // For endpoint id e, the entries follow[followStart[e] .. followStart[e+1])
+    // For endpoint id e, the entries follow[followStart[e] .. followEnd[e])
     // are (link << 1 | s): the links, in list order, that a true e continues
-    // into, s being the side that becomes true.
+    // into, s being the side that becomes true. Built in full, the lists lie
+    // in endpoint order and followStart[e + 1] is followEnd[e].
     std::vector<uint32_t> followStart;
+    std::vector<uint32_t> followEnd;
     std::vector<uint16_t> follow;
     int16_t idOfKey[kEndpointKeyCount];
+
+    // Built without the lists: which have been made, the endpoints by digit,
+    // the single cells by cell and the links of each endpoint.
+    std::vector<uint8_t> followMade;
+    uint16_t digitStart[11] = {};
+    std::vector<uint16_t> byDigit;
+    uint16_t cellStart[82] = {};
+    std::vector<uint16_t> byCell;
+    std::vector<uint32_t> linksStart;
+    std::vector<uint16_t> linksOf;  // (link << 1 | side) of each endpoint
+    std::vector<uint16_t> scratch;
 };
 
 // Whether endpoint f is made false by endpoint current being true.
@@ -117,7 +130,29 @@ bool MakesFalse(const ChainEndpoint& current, const ChainEndpoint& f);
 
 // Lists the strong links of the board for chains of depth n (row and column
 // links join groups of cells only for n = 9), and which links continue from
-// each endpoint. Reads cand and the blockCand and cellCand tables.
-void BuildChainLinks(const KR_solver& board, int n, ChainLinkSet& set);
+// each endpoint. Reads cand and the blockCand and cellCand tables. Without
+// followLists, every continuation list stays empty until MakeFollowList makes
+// it: for a search that grows trees from a few endpoints only.
+void BuildChainLinks(const KR_solver& board, int n, ChainLinkSet& set, bool followLists = true);
+
+// In a set built without the lists: makes endpoint e's list, once.
+void MakeFollowList(ChainLinkSet& set, int e);
+
+// In a set built without the lists: calls visit(x) for every endpoint x that
+// e makes false (the relation is symmetric), in no particular order.
+template <typename Visit>
+void ForEachMadeFalse(const ChainLinkSet& set, int e, Visit visit) {
+    const ChainEndpoint& current = set.endpoints[static_cast<size_t>(e)];
+    // Endpoints of the same digit, and single cells of the same cell.
+    for (int i = set.digitStart[current.digit]; i < set.digitStart[current.digit + 1]; ++i) {
+        const int x = set.byDigit[static_cast<size_t>(i)];
+        if (MakesFalse(current, set.endpoints[static_cast<size_t>(x)])) visit(x);
+    }
+    if (current.cell < 0) return;
+    for (int i = set.cellStart[current.cell]; i < set.cellStart[current.cell + 1]; ++i) {
+        const int x = set.byCell[static_cast<size_t>(i)];
+        if (set.endpoints[static_cast<size_t>(x)].digit != current.digit) visit(x);
+    }
+}
 
 }  // namespace masuvo

@@ -1,5 +1,4 @@
 // 対角線, マトリックスn and 三すくみ.
-#include <bit>
 
 #include "engine/elimination.h"
 #include "engine/techniques.h"
@@ -26,9 +25,10 @@ void MarkCell(KR_solver& board, int cell, int digit) {
     board.hint.candMark[cell][digit] = 1;
 }
 
-bool TwoLinePass(KR_solver& board, const Orientation& pass) {
+bool TwoLinePass(KR_solver& board, const Orientation& pass, const Removable& removable) {
     const CountTable counts = pass.Counts(board);
     for (int d = 1; d <= 9; ++d) {
+        if (!removable.Digit(d)) continue;
         for (int b1 = 0; b1 < 8; ++b1) {
             if (counts[b1][d] != 2) continue;
             int x1 = -1;
@@ -71,26 +71,34 @@ bool TwoLinePass(KR_solver& board, const Orientation& pass) {
     return false;
 }
 
-bool LinePatternPass(KR_solver& board, const Orientation& pass, int n) {
+bool LinePatternPass(KR_solver& board, const Orientation& pass, int n, const Removable& removable) {
     const CountTable counts = pass.Counts(board);
     for (int d = 1; d <= 9; ++d) {
-        int combination[4];
-        int counter = 0;
-        while (NextCombination(n, combination, counter)) {
+        if (!removable.Digit(d)) continue;
+        // A line with d placed, or with more than n candidates of it, cannot be one of the n.
+        unsigned usable = 0;
+        for (int b = 0; b < 9; ++b)
+            if (counts[b][d] != -1 && counts[b][d] <= n) usable |= 1u << b;
+        if (CountBits(usable) < n) continue;
+        unsigned lines[9];  // per base line, the cover positions that hold d
+        for (int b = 0; b < 9; ++b) {
+            lines[b] = 0;
+            for (int x = 0; x < 9; ++x)
+                if (board.cand[pass.Cell(b, x)][d]) lines[b] |= 1u << x;
+        }
+        const bool found = ForEachCombinationOf(usable, n, [&](const int* combination) {
             unsigned chosen = 0;
-            bool usable = true;
-            for (int i = 0; i < n; ++i) {
-                const int32_t count = counts[combination[i]][d];
-                if (count == -1 || count > n) usable = false;
-                chosen |= 1u << combination[i];
-            }
-            if (!usable) continue;
-
             unsigned cover = 0;
-            for (int i = 0; i < n; ++i)
-                for (int x = 0; x < 9; ++x)
-                    if (board.cand[pass.Cell(combination[i], x)][d]) cover |= 1u << x;
-            if (std::popcount(cover) != n) continue;
+            for (int i = 0; i < n; ++i) {
+                chosen |= 1u << combination[i];
+                cover |= lines[combination[i]];
+            }
+            if (CountBits(cover) != n) return false;
+            // Only the other lines' candidates in the cover can go.
+            unsigned others = 0;
+            for (int b = 0; b < 9; ++b)
+                if (!(chosen & (1u << b))) others |= lines[b];
+            if ((others & cover) == 0) return false;
 
             bool removed = false;
             for (int b = 0; b < 9; ++b) {
@@ -98,7 +106,7 @@ bool LinePatternPass(KR_solver& board, const Orientation& pass, int n) {
                 for (int x = 0; x < 9; ++x)
                     if (cover & (1u << x)) removed |= Eliminate(board, pass.Cell(b, x), d);
             }
-            if (!removed) continue;
+            if (!removed) return false;
 
             // Every empty crossing belongs to the pattern, even where d is
             // already gone: it shows the whole n-by-n frame.
@@ -112,7 +120,8 @@ bool LinePatternPass(KR_solver& board, const Orientation& pass, int n) {
             board.stepText.Format("マトリックス%d。", n);
             board.stepTechnique = n + 18;
             return true;
-        }
+        });
+        if (found) return true;
     }
     return false;
 }
@@ -138,21 +147,40 @@ bool IsThreeCellPattern(const KR_solver& board, int pivot, int pincer1, int pinc
 
 }  // namespace
 
-bool TwoLinePattern(KR_solver& board) { return TwoLinePass(board, kRowPass) || TwoLinePass(board, kColumnPass); }
+bool TwoLinePattern(KR_solver& board) {
+    const Removable removable(board);
+    return TwoLinePass(board, kRowPass, removable) || TwoLinePass(board, kColumnPass, removable);
+}
 
 bool LinePattern(KR_solver& board, int n) {
-    return LinePatternPass(board, kRowPass, n) || LinePatternPass(board, kColumnPass, n);
+    const Removable removable(board);
+    return LinePatternPass(board, kRowPass, n, removable) || LinePatternPass(board, kColumnPass, n, removable);
 }
 
 bool ThreeBivalueCells(KR_solver& board) {
+    const Removable removable(board);
+    // Every configuration needs three bivalue corners.
+    unsigned bivalue[9];
+    for (int r = 0; r < 9; ++r) {
+        bivalue[r] = 0;
+        for (int c = 0; c < 9; ++c)
+            if (board.cellCand[CellIndex(r, c)] == 2) bivalue[r] |= 1u << c;
+    }
     for (int r1 = 0; r1 < 8; ++r1) {
         for (int c1 = 0; c1 < 8; ++c1) {
             for (int r2 = r1 + 1; r2 < 9; ++r2) {
+                if (CountBits(bivalue[r1] | bivalue[r2]) < 2) continue;
                 for (int c2 = c1 + 1; c2 < 9; ++c2) {
+                    const unsigned corners = 1u << c1 | 1u << c2;
+                    if (CountBits(bivalue[r1] & corners) + CountBits(bivalue[r2] & corners) < 3) continue;
                     const int a = CellIndex(r1, c1);
                     const int b = CellIndex(r1, c2);
                     const int c = CellIndex(r2, c1);
                     const int d = CellIndex(r2, c2);
+                    // Every configuration removes from one corner, and a
+                    // rectangle is done after its first pattern, so only a
+                    // whole rectangle can be skipped.
+                    if (!removable.Cell(a) && !removable.Cell(b) && !removable.Cell(c) && !removable.Cell(d)) continue;
                     // Pivot, the pincer in its row or column, the other pincer, target.
                     const int configurations[4][4] = {{d, b, c, a}, {c, a, d, b}, {b, a, d, c}, {a, b, c, d}};
                     for (const auto& corners : configurations) {

@@ -1,8 +1,9 @@
 // The step-solving runs, the usage tally and the display form of a chain.
-#include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "engine/candidates.h"
+#include "engine/prepared_tables.h"
 #include "engine/step_search.h"
 
 namespace masuvo {
@@ -32,6 +33,20 @@ void TallyUsage(const KR_solver& board, Usage& usage) {
 
 namespace {
 
+// k as "%2d" writes it: right-aligned in two columns, longer when it needs to be.
+void AppendNumber(std::string& text, int k) {
+    char digits[12];
+    int size = 0;
+    unsigned magnitude = k < 0 ? 0u - static_cast<unsigned>(k) : static_cast<unsigned>(k);
+    do {
+        digits[size++] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (k < 0) digits[size++] = '-';
+    for (int pad = size; pad < 2; ++pad) text += ' ';
+    while (size > 0) text += digits[--size];
+}
+
 template <typename Search>
 int SolveStepByStep(KR_solver& board, Usage& usageOut, Search search) {
     Usage local;
@@ -40,10 +55,9 @@ int SolveStepByStep(KR_solver& board, Usage& usageOut, Search search) {
     int k = 0;
     int r = search(board);
     while (r > 0) {
-        // " k: " and the texts of the needed steps, appended in place.
-        char number[16];
-        std::snprintf(number, sizeof number, "%2d: ", ++k);
-        board.logText += number;
+        // "%2d: " and the texts of the needed steps, appended in place.
+        AppendNumber(board.logText, ++k);
+        board.logText += ": ";
         for (const Step& step : board.steps)
             if (step.needed != 0) board.logText += step.text.view();
         board.logText += "\r\n";
@@ -62,7 +76,22 @@ int SolveStepByStep(KR_solver& board, Usage& usageOut, Search search) {
 }  // namespace
 
 int SolveByLogic(KR_solver& board, Usage& usageOut) {
-    return SolveStepByStep(board, usageOut, [](KR_solver& b) { return StepSearch(b, false); });
+    // Each search starts from the tables of its grid, which is the last grid
+    // with one more digit: they follow from the last search's start instead
+    // of being prepared from the grid again.
+    thread_local PreparedTables tables;
+    bool first = true;
+    return SolveStepByStep(board, usageOut, [&](KR_solver& b) {
+        if (first) {
+            first = false;
+            PrepareBoard(b);
+            tables.Save(b);
+        } else {
+            tables.Place(b.placeRow, b.placeCol, b.placeDigit);
+            tables.Restore(b);
+        }
+        return StepSearchFrom(b, false, tables);
+    });
 }
 
 int SolveByLogicLimited(KR_solver& board, Usage& usageOut, int ceiling) {

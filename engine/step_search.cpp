@@ -3,12 +3,12 @@
 #include <cstring>
 
 #include "engine/candidates.h"
+#include "engine/prepared_tables.h"
+#include "engine/step_pruning.h"
 
 namespace masuvo {
 
 namespace {
-
-bool IsEliminated(uint8_t mark) { return (mark & 0x0F) == 4; }
 
 struct Placement {
     int row = 0;
@@ -17,13 +17,6 @@ struct Placement {
 };
 
 Placement CurrentPlacement(const KR_solver& board) { return {board.placeRow, board.placeCol, board.placeDigit}; }
-
-// Entries 2, 3, 4: the placements an elimination can have made possible.
-bool TrySinglePlacements(KR_solver& board) {
-    for (int index = 2; index <= 4; ++index)
-        if (TryTechnique(board, Technique(index).routine)) return true;
-    return false;
-}
 
 int CountNeeded(const KR_solver& board) {
     int needed = 0;
@@ -45,6 +38,135 @@ int EndWithContradiction(KR_solver& board, bool target) {
     return -1;
 }
 
+// What phase 2 can take over from phase 1, which started from the same
+// candidates: the routines that failed in phase 1's first pass, and the run
+// of applications of the routine that succeeded in it, when that routine is
+// one of phase 2's (its phase 2 chain repeats them step for step).
+class LeadingRun {
+public:
+    enum class Start { kFresh, kFails, kResume };
+
+    void Begin() {
+        firstPass_ = true;
+        firstPosition_ = kPhase1Count;
+        technique_ = -1;
+        open_ = false;
+        endPosition_ = kPhase1Count;
+        sameChain_ = false;
+        steps_.clear();
+    }
+
+    // A pass of phase 1 ended at `position` of the order (kPhase1Count: none applied).
+    void Pass(const KR_solver& board, int position) {
+        if (firstPass_) {
+            firstPass_ = false;
+            firstPosition_ = position;
+            if (position < kPhase1Count && InPhase2(kPhase1Order[position])) {
+                technique_ = kPhase1Order[position];
+                open_ = true;
+            }
+            return;
+        }
+        if (!open_) return;
+        if (position < kPhase1Count && kPhase1Order[position] == technique_) return;
+        // The run ends: keep its steps (every step but the one just found).
+        open_ = false;
+        endPosition_ = position;
+        const size_t kept = board.steps.size() - (position < kPhase1Count ? 1 : 0);
+        steps_.assign(board.steps.begin(), board.steps.begin() + static_cast<std::ptrdiff_t>(kept));
+    }
+
+    // The run's routine removed candidates and the board passed its checks.
+    void Removed(const KR_solver& board) {
+        if (open_) std::memcpy(cand_, board.cand, sizeof cand_);
+    }
+
+    // Phase 1 placed a digit while the run was going on: the run is its chain.
+    void Placed(const KR_solver&) {
+        if (open_) sameChain_ = true;
+    }
+
+    Start StartOf(int index) const {
+        int position = 0;
+        while (kPhase1Order[position] != index) ++position;
+        if (position < firstPosition_) return Start::kFails;
+        if (index != technique_) return Start::kFresh;
+        // The same chain gives the same placement and pruning, which phase 1
+        // has already had; it was not two steps long, or the search had ended.
+        return sameChain_ ? Start::kFails : Start::kResume;
+    }
+
+    // The board where the run ended, with its steps and counts.
+    void Resume(KR_solver& board) const {
+        board.steps.assign(steps_.begin(), steps_.end());
+        std::memcpy(board.cand, cand_, sizeof cand_);
+        CountCandidates(board);
+    }
+
+    // Whether the run's routine was tried at the end of the run and failed.
+    bool FailsAtEnd() const {
+        int position = 0;
+        while (kPhase1Order[position] != technique_) ++position;
+        return position < endPosition_;
+    }
+
+private:
+    static bool InPhase2(int index) {
+        for (int entry : kPhase2List)
+            if (entry == index) return true;
+        return false;
+    }
+
+    bool firstPass_ = true;
+    int firstPosition_ = kPhase1Count;  // where the first pass applied, or kPhase1Count
+    int technique_ = -1;                // the routine of the run, a phase 2 routine
+    bool open_ = false;
+    int endPosition_ = kPhase1Count;    // where the pass after the run applied
+    bool sameChain_ = false;
+    std::vector<Step> steps_;
+    uint8_t cand_[81][10];
+};
+
+// TryTechnique for the catalogue's entries. A catalogue technique writes
+// into the hint only when it succeeds, so after a failure the hint is still
+// reset and need not be cleared again: a search tries dozens of techniques
+// for every one that applies.
+class CatalogueTrials {
+public:
+    explicit CatalogueTrials(KR_solver& board) : board_(board) {}
+
+    bool Try(int index) {
+        if (!hintClear_) ResetHint(board_.hint);
+        hintClear_ = false;
+        const TechniqueRoutine routine = Technique(index).routine;
+        if (!routine(board_)) {
+            hintClear_ = true;
+            return false;
+        }
+        Step& step = board_.steps.emplace_back();
+        step.text = board_.stepText;
+        step.routine = routine;
+        step.technique = board_.stepTechnique;
+        step.hint = board_.hint;
+        step.needed = 1;
+        return true;
+    }
+
+    // Entries 2, 3, 4: the placements an elimination can have made possible.
+    bool TrySinglePlacements() {
+        for (int index = 2; index <= 4; ++index)
+            if (Try(index)) return true;
+        return false;
+    }
+
+    // Someone else wrote into the hint (pruning replays the chain).
+    void HintWritten() { hintClear_ = false; }
+
+private:
+    KR_solver& board_;
+    bool hintClear_ = false;
+};
+
 }  // namespace
 
 bool TryTechnique(KR_solver& board, TechniqueRoutine routine) {
@@ -60,80 +182,114 @@ bool TryTechnique(KR_solver& board, TechniqueRoutine routine) {
 }
 
 int StepSearch(KR_solver& board, bool target) {
-    std::vector<Step> best;
-    Placement bestPlace;
-    if (target) board.targetMode = true;
-
-    board.steps.clear();
+    thread_local PreparedTables start;
     PrepareBoard(board);
+    start.Save(board);
+    return StepSearchFrom(board, target, start);
+}
+
+int StepSearchFrom(KR_solver& board, bool target, const PreparedTables& prepared) {
+    // The fallback chain: the first that phase 1 or 2 found, pruned only once
+    // it is known to be the answer (a two-step chain of phase 2 replaces it).
+    // Reused per thread, so a search copies steps without allocating.
+    thread_local std::vector<Step> best;
+    thread_local LeadingRun lead;
+    best.clear();
+    bool bestPruned = false;
+    Placement bestPlace;
+    CatalogueTrials trials(board);
+    if (target) board.targetMode = true;
+    board.steps.clear();
 
     // Phase 1: the basic techniques, then eliminations until a placement.
     for (int index = 0; index <= 4; ++index)
-        if (TryTechnique(board, Technique(index).routine)) return EndWithPlacement(board, target);
+        if (trials.Try(index)) return EndWithPlacement(board, target);
 
+    lead.Begin();
     for (;;) {
-        bool eliminated = false;
-        for (int index : kPhase1Order) {
-            if (TryTechnique(board, Technique(index).routine)) {
-                eliminated = true;
-                break;
-            }
-        }
-        if (!eliminated) break;
+        int position = 0;
+        while (position < kPhase1Count && !trials.Try(kPhase1Order[position])) ++position;
+        lead.Pass(board, position);
+        if (position == kPhase1Count) break;
         CountCandidates(board);
         if (!CheckCandidates(board)) return EndWithContradiction(board, target);
-        if (!TrySinglePlacements(board)) continue;
-        PruneSteps(board);
-        if (CountNeeded(board) == 2) return EndWithPlacement(board, target);
-        best = board.steps;
+        lead.Removed(board);
+        if (!trials.TrySinglePlacements()) continue;
+        lead.Placed(board);
+        trials.HintWritten();
+        if (PruneChain(board, true)) {
+            if (CountNeeded(board) == 2) return EndWithPlacement(board, target);
+            bestPruned = true;
+        }
+        best.swap(board.steps);
         if (!target) bestPlace = CurrentPlacement(board);
         break;
     }
 
     // Phase 2: chains of one technique, each from the unreduced candidates,
-    // looking for a placement that needs a single elimination.
+    // looking for a placement that needs a single elimination. Phase 1 began
+    // from the same candidates: a routine that failed there fails again, and
+    // the routine that led phase 1 repeats its steps as far as they went.
     for (int index : kPhase2List) {
-        const TechniqueRoutine routine = Technique(index).routine;
+        const LeadingRun::Start start = lead.StartOf(index);
+        if (start == LeadingRun::Start::kFails) continue;
         board.steps.clear();
-        RebuildCandidates(board);
-        CountCandidates(board);
-        while (TryTechnique(board, routine)) {
+        if (start == LeadingRun::Start::kResume) {
+            lead.Resume(board);
+            trials.HintWritten();
+            if (lead.FailsAtEnd()) continue;
+        } else {
+            prepared.Restore(board);
+        }
+        while (trials.Try(index)) {
             CountCandidates(board);
             if (!CheckCandidates(board)) return EndWithContradiction(board, target);
-            if (!TrySinglePlacements(board)) continue;
-            PruneSteps(board);
-            if (CountNeeded(board) == 2) return EndWithPlacement(board, target);
+            if (!trials.TrySinglePlacements()) continue;
+            trials.HintWritten();
             if (best.empty()) {
-                best = board.steps;
+                PruneChain(board, false);
+                if (CountNeeded(board) == 2) return EndWithPlacement(board, target);
+                best.swap(board.steps);
+                bestPruned = true;
                 if (!target) bestPlace = CurrentPlacement(board);
+            } else if (PruneChain(board, true) && CountNeeded(board) == 2) {
+                return EndWithPlacement(board, target);
             }
             break;
         }
     }
 
-    if (target) board.targetMode = false;
-    if (best.empty()) return 0;
-    board.steps = std::move(best);
+    if (best.empty()) {
+        if (target) board.targetMode = false;
+        return 0;
+    }
+    board.steps.swap(best);
     if (!target) {
         board.placeRow = bestPlace.row;
         board.placeCol = bestPlace.col;
         board.placeDigit = bestPlace.digit;
+    }
+    if (!bestPruned) PruneSteps(board);
+    if (target) {
+        board.targetMode = false;
+    } else {
         board.value[bestPlace.row][bestPlace.col] = bestPlace.digit;
     }
     return 1;
 }
 
 int StepSearchLimited(KR_solver& board, int ceiling) {
+    CatalogueTrials trials(board);
     board.steps.clear();
     PrepareBoard(board);
     for (int index = 0; index <= 4; ++index)
-        if (TryTechnique(board, Technique(index).routine)) return EndWithPlacement(board, false);
+        if (trials.Try(index)) return EndWithPlacement(board, false);
 
     for (;;) {
         bool eliminated = false;
         for (int index : kPhase1Order) {
             if (Technique(index).ceiling > ceiling) continue;
-            if (TryTechnique(board, Technique(index).routine)) {
+            if (trials.Try(index)) {
                 eliminated = true;
                 break;
             }
@@ -141,72 +297,8 @@ int StepSearchLimited(KR_solver& board, int ceiling) {
         if (!eliminated) return 0;
         CountCandidates(board);
         if (!CheckCandidates(board)) return -1;
-        if (TrySinglePlacements(board)) return EndWithPlacement(board, false);
+        if (trials.TrySinglePlacements()) return EndWithPlacement(board, false);
     }
-}
-
-bool ReplaySteps(KR_solver& board, int digit, int col, int row, bool storeHints) {
-    if (!board.targetMode) {
-        board.placeDigit = 0;
-        board.placeCol = -1;
-        board.placeRow = -1;
-    }
-    RebuildCandidates(board);
-    bool result = false;
-    for (Step& step : board.steps) {
-        if (step.needed == 1) {
-            for (int k = 0; k < 81; ++k)
-                for (int d = 0; d < 10; ++d) board.replayMask[k][d] = IsEliminated(step.hint.candMark[k][d]) ? 1 : 0;
-            CountCandidates(board);
-            ResetHint(board.hint);
-            result = step.routine(board);
-            if (result && storeHints) step.hint = board.hint;
-        } else if (step.needed == 2) {
-            for (int k = 0; k < 81; ++k)
-                for (int d = 1; d <= 9; ++d)
-                    if (IsEliminated(step.hint.candMark[k][d])) board.cand[k][d] = 0;
-        }
-    }
-    if (board.targetMode) return result;
-    return board.placeDigit == digit && board.placeCol == col && board.placeRow == row;
-}
-
-void PruneSteps(KR_solver& board) {
-    const int n = static_cast<int>(board.steps.size());
-    const int digit = board.placeDigit;
-    const int col = board.placeCol;
-    const int row = board.placeRow;
-
-    board.replayMode = true;
-    for (int i = 0; i < n; ++i) board.steps[i].needed = (i == n - 1) ? 1 : 2;
-
-    // Keep only the removals of each elimination that the placement still needs.
-    for (int i = n - 2; i >= 0; --i) {
-        for (int k = 0; k < 81; ++k) {
-            for (int d = 1; d <= 9; ++d) {
-                uint8_t& mark = board.steps[i].hint.candMark[k][d];
-                if (!IsEliminated(mark)) continue;
-                mark ^= 4;
-                if (!ReplaySteps(board, digit, col, row, false)) mark ^= 4;
-            }
-        }
-        board.steps[i].needed = 1;
-    }
-
-    // Drop whole steps that the placement does without; the last elimination stays.
-    for (int j = 0; j <= n - 3; ++j) {
-        board.steps[j].needed = 0;
-        if (!ReplaySteps(board, digit, col, row, false)) board.steps[j].needed = 2;
-    }
-    for (int j = 0; j <= n - 3; ++j)
-        if (board.steps[j].needed == 2) board.steps[j].needed = 1;
-
-    ReplaySteps(board, digit, col, row, true);
-
-    board.placeCol = col;
-    board.placeRow = row;
-    board.placeDigit = digit;
-    board.replayMode = false;
 }
 
 }  // namespace masuvo

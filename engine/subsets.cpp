@@ -70,26 +70,36 @@ bool SucceedWithSize(KR_solver& board, const char* pattern, int n, int technique
 // cells and still has foreign candidates there to remove.
 bool ConfinedDigitsInUnit(KR_solver& board, const Unit& unit, unsigned placed, int n) {
     unsigned bits[9];
-    for (int i = 0; i < 9; ++i) bits[i] = CandidateBits(board, unit.cell[i]);
+    unsigned where[10] = {};  // per digit, the unit positions holding it
+    for (int i = 0; i < 9; ++i) {
+        bits[i] = CandidateBits(board, unit.cell[i]);
+        for (unsigned b = bits[i]; b != 0; b &= b - 1) where[std::countr_zero(b)] |= 1u << i;
+    }
 
-    int combination[4];
-    int counter = 0;
-    while (NextCombination(n, combination, counter)) {
+    // Combinations holding a digit placed in the unit are passed over.
+    const unsigned open = ~(placed >> 1) & 0x1FFu;
+    return ForEachCombinationOf(open, n, [&](const int* combination) {
         unsigned digits = 0;
-        for (int i = 0; i < n; ++i) digits |= 1u << (combination[i] + 1);
-        if (digits & placed) continue;
+        unsigned positions = 0;
+        for (int i = 0; i < n; ++i) {
+            digits |= 1u << (combination[i] + 1);
+            positions |= where[combination[i] + 1];
+        }
+        if (CountBits(positions) != n) return false;
+        // Only foreign candidates of those cells can go.
+        unsigned foreign = 0;
+        for (unsigned p = positions; p != 0; p &= p - 1) foreign |= bits[std::countr_zero(p)] & ~digits;
+        if (foreign == 0) return false;
 
         int collected[9];
         int size = 0;
-        for (int i = 0; i < 9; ++i)
-            if (bits[i] & digits) collected[size++] = unit.cell[i];
-        if (size != n) continue;
+        for (unsigned p = positions; p != 0; p &= p - 1) collected[size++] = unit.cell[std::countr_zero(p)];
 
         bool removed = false;
         for (int j = 0; j < size; ++j)
             for (int d = 1; d <= 9; ++d)
                 if (!(digits & (1u << d))) removed |= Eliminate(board, collected[j], d);
-        if (!removed) continue;
+        if (!removed) return false;
 
         for (int j = 0; j < size; ++j) {
             board.hint.cellMark[collected[j]] = 1;
@@ -97,33 +107,35 @@ bool ConfinedDigitsInUnit(KR_solver& board, const Unit& unit, unsigned placed, i
                 if ((digits & (1u << d)) && board.cand[collected[j]][d]) board.hint.candMark[collected[j]][d] = 1;
         }
         return true;
-    }
-    return false;
+    });
 }
 
 // The first combination of n empty cells of the unit whose candidates are
 // exactly n digits and whose digits still appear elsewhere in the unit.
 bool ClosedCellsInUnit(KR_solver& board, const Unit& unit, int n) {
     unsigned bits[9];
-    bool filled[9];
+    unsigned filled = 0;
+    unsigned where[10] = {};  // per digit, the unit positions holding it
     for (int i = 0; i < 9; ++i) {
         const int k = unit.cell[i];
         bits[i] = CandidateBits(board, k);
-        filled[i] = board.value[k / 9][k % 9] != 0;
+        if (board.value[k / 9][k % 9] != 0) filled |= 1u << i;
+        for (unsigned b = bits[i]; b != 0; b &= b - 1) where[std::countr_zero(b)] |= 1u << i;
     }
 
-    int combination[4];
-    int counter = 0;
-    while (NextCombination(n, combination, counter)) {
+    // Combinations with a filled cell are passed over.
+    return ForEachCombinationOf(~filled & 0x1FFu, n, [&](const int* combination) {
         unsigned chosen = 0;
         unsigned digits = 0;
-        bool anyFilled = false;
         for (int i = 0; i < n; ++i) {
             chosen |= 1u << combination[i];
             digits |= bits[combination[i]];
-            anyFilled |= filled[combination[i]];
         }
-        if (anyFilled || std::popcount(digits) != n) continue;
+        if (CountBits(digits) != n) return false;
+        // Only the other cells' candidates of those digits can go.
+        unsigned others = 0;
+        for (unsigned b = digits; b != 0; b &= b - 1) others |= where[std::countr_zero(b)];
+        if ((others & ~chosen) == 0) return false;
 
         bool removed = false;
         for (int i = 0; i < 9; ++i) {
@@ -131,7 +143,7 @@ bool ClosedCellsInUnit(KR_solver& board, const Unit& unit, int n) {
             for (int d = 1; d <= 9; ++d)
                 if (digits & (1u << d)) removed |= Eliminate(board, unit.cell[i], d);
         }
-        if (!removed) continue;
+        if (!removed) return false;
 
         for (int i = 0; i < n; ++i) {
             const int k = unit.cell[combination[i]];
@@ -140,18 +152,18 @@ bool ClosedCellsInUnit(KR_solver& board, const Unit& unit, int n) {
                 if ((digits & (1u << d)) && board.cand[k][d]) board.hint.candMark[k][d] = 1;
         }
         return true;
-    }
-    return false;
+    });
 }
 
 }  // namespace
 
 bool BlockConfinedToLine(KR_solver& board) {
+    const Removable removable(board);
     for (int b = 0; b < 9; ++b) {
         const int top = BlockTopRow(b);
         const int left = BlockLeftCol(b);
         for (int d = 1; d <= 9; ++d) {
-            if (board.blockCount[b][d] > 0) continue;
+            if (board.blockCount[b][d] > 0 || !removable.Digit(d)) continue;
             int inRow[3] = {};
             int inCol[3] = {};
             for (int i = 0; i < 9; ++i) {
@@ -191,7 +203,9 @@ bool BlockConfinedToLine(KR_solver& board) {
 }
 
 bool LineConfinedToBlock(KR_solver& board) {
+    const Removable removable(board);
     for (int d = 1; d <= 9; ++d) {
+        if (!removable.Digit(d)) continue;
         for (int row = 0; row < 9; ++row) {
             int inBlock[3] = {};
             for (int c = 0; c < 9; ++c)
@@ -237,35 +251,39 @@ bool LineConfinedToBlock(KR_solver& board) {
 }
 
 bool ConfinedDigitsInBlock(KR_solver& board, int n) {
+    const Removable removable(board);
     for (int b = 0; b < 9; ++b)
-        if (ConfinedDigitsInUnit(board, BlockUnit(b), PlacedBits(board.blockCount[b]), n))
+        if (removable.Unit(b) && ConfinedDigitsInUnit(board, BlockUnit(b), PlacedBits(board.blockCount[b]), n))
             return SucceedWithSize(board, "定員確定%d(ブロック)。", n, n + 5);
     return false;
 }
 
 bool ConfinedDigitsInLine(KR_solver& board, int n) {
+    const Removable removable(board);
     for (int row = 0; row < 9; ++row)
-        if (ConfinedDigitsInUnit(board, RowUnit(row), PlacedBits(board.rowCount[row]), n))
+        if (removable.Unit(9 + row) && ConfinedDigitsInUnit(board, RowUnit(row), PlacedBits(board.rowCount[row]), n))
             return SucceedWithSize(board, "定員確定%d(行)。", n, n + 8);
     for (int col = 0; col < 9; ++col)
-        if (ConfinedDigitsInUnit(board, ColUnit(col), PlacedBits(board.colCount[col]), n))
+        if (removable.Unit(18 + col) && ConfinedDigitsInUnit(board, ColUnit(col), PlacedBits(board.colCount[col]), n))
             return SucceedWithSize(board, "定員確定%d(列)。", n, n + 8);
     return false;
 }
 
 bool ClosedCellsInBlock(KR_solver& board, int n) {
+    const Removable removable(board);
     for (int b = 0; b < 9; ++b)
-        if (ClosedCellsInUnit(board, BlockUnit(b), n))
+        if (removable.Unit(b) && ClosedCellsInUnit(board, BlockUnit(b), n))
             return SucceedWithSize(board, "陰の定員確定%d(ブロック)。", n, n + 11);
     return false;
 }
 
 bool ClosedCellsInLine(KR_solver& board, int n) {
+    const Removable removable(board);
     for (int row = 0; row < 9; ++row)
-        if (ClosedCellsInUnit(board, RowUnit(row), n))
+        if (removable.Unit(9 + row) && ClosedCellsInUnit(board, RowUnit(row), n))
             return SucceedWithSize(board, "陰の定員確定%d(行)。", n, n + 14);
     for (int col = 0; col < 9; ++col)
-        if (ClosedCellsInUnit(board, ColUnit(col), n))
+        if (removable.Unit(18 + col) && ClosedCellsInUnit(board, ColUnit(col), n))
             return SucceedWithSize(board, "陰の定員確定%d(列)。", n, n + 14);
     return false;
 }

@@ -28,6 +28,12 @@ bool TwoAlmostLockedSets(KR_solver& board, int n);     // 23..25 ほぼ確定n(�
 bool ThreeAlmostLockedSets(KR_solver& board);          // 26 ほぼ確定(三組)
 bool BivalueChain(KR_solver& board, int n);            // 27..29 二択連鎖n
 
+// During a replay the techniques pass over what cannot remove a candidate
+// the mask allows (it could not succeed). The result never depends on it;
+// tests turn it off to compare with the plain scans.
+void SetReplayShortcuts(bool on);
+bool ReplayShortcuts();
+
 // Link lists at least this long are searched on several threads (outside
 // the creation search). The result never depends on it; tests lower it to
 // exercise the parallel path.
