@@ -185,9 +185,13 @@ Scratch& ThreadScratch() {
     return scratch;
 }
 
-void Collect(int maxSize, const KR_solver& board, Scratch& scratch) {
+void BuildSets(int maxSize, const KR_solver& board, std::vector<KR_ALS>& list, uint32_t wanted);
+
+// The sets in list order, leaving out those that hold none of the wanted
+// digits (the others keep their order).
+void Collect(int maxSize, const KR_solver& board, Scratch& scratch, uint32_t wanted) {
     scratch.list.clear();
-    BuildALSList(maxSize, board, scratch.list);
+    BuildSets(maxSize, board, scratch.list, wanted);
     scratch.summaries.resize(scratch.list.size());
     for (size_t i = 0; i < scratch.list.size(); ++i) scratch.summaries[i] = Summarise(scratch.list[i]);
     // Candidates only disappear during a call, so these stay a superset.
@@ -219,13 +223,14 @@ struct UnitScan {
     const KR_solver& board;
     const uint32_t* digitsOf;  // per cell, the candidate digits as bits
     std::vector<KR_ALS>& list;
+    uint32_t wanted;  // a set without any of these digits is left out
     int unitCells[9];
     int size = 0;  // 2..4
     int chosen[4] = {};
 
     void Extend(int depth, int from, uint32_t digits) {
         if (depth == size || depth == 4) {
-            if (CountBits(digits) == size + 1) AppendSet(board, chosen, size, list);
+            if (CountBits(digits) == size + 1 && (digits & wanted) != 0) AppendSet(board, chosen, size, list);
             return;
         }
         for (int position = from; position <= 9 - (size - depth); ++position) {
@@ -239,19 +244,18 @@ struct UnitScan {
     }
 };
 
-}  // namespace
-
-void BuildALSList(int maxSize, const KR_solver& board, std::vector<KR_ALS>& list) {
-    for (int cell = 0; cell < 81; ++cell)
-        if (board.cellCand[cell] == 2 && board.value[cell / 9][cell % 9] == 0) AppendSet(board, &cell, 1, list);
-
+void BuildSets(int maxSize, const KR_solver& board, std::vector<KR_ALS>& list, uint32_t wanted) {
     uint32_t digitsOf[81];
     for (int cell = 0; cell < 81; ++cell) {
         digitsOf[cell] = 0;
         for (int d = 1; d <= 9; ++d)
             if (board.cand[cell][d]) digitsOf[cell] |= uint32_t{1} << d;
     }
-    UnitScan scan{board, digitsOf, list, {}, 0, {}};
+    for (int cell = 0; cell < 81; ++cell)
+        if (board.cellCand[cell] == 2 && board.value[cell / 9][cell % 9] == 0 && (digitsOf[cell] & wanted) != 0)
+            AppendSet(board, &cell, 1, list);
+
+    UnitScan scan{board, digitsOf, list, wanted, {}, 0, {}};
     const int largest = maxSize < 4 ? maxSize : 4;
     for (int size = 2; size <= largest; ++size) {
         scan.size = size;
@@ -265,6 +269,12 @@ void BuildALSList(int maxSize, const KR_solver& board, std::vector<KR_ALS>& list
             }
         }
     }
+}
+
+}  // namespace
+
+void BuildALSList(int maxSize, const KR_solver& board, std::vector<KR_ALS>& list) {
+    BuildSets(maxSize, board, list, ~uint32_t{0});
 }
 
 int RestrictedCommon(const std::vector<KR_ALS>& list, int a, int b, int out[]) {
@@ -283,7 +293,7 @@ bool TwoAlmostLockedSets(KR_solver& board, int n) {
     const Removable removable(board);
     const uint32_t wanted = removable.any ? ~uint32_t{0} : removable.digits;
     Scratch& scratch = ThreadScratch();
-    Collect(n, board, scratch);
+    Collect(n, board, scratch, wanted);
     const std::vector<KR_ALS>& list = scratch.list;
     const std::vector<SetSummary>& summaries = scratch.summaries;
     const int count = static_cast<int>(list.size());
@@ -331,7 +341,7 @@ bool ThreeAlmostLockedSets(KR_solver& board) {
     const Removable removable(board);
     const uint32_t wanted = removable.any ? ~uint32_t{0} : removable.digits;
     Scratch& scratch = ThreadScratch();
-    Collect(4, board, scratch);
+    Collect(4, board, scratch, ~uint32_t{0});
     const std::vector<KR_ALS>& list = scratch.list;
     const std::vector<SetSummary>& summaries = scratch.summaries;
     std::vector<Wing>& wings = scratch.wings;

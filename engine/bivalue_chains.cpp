@@ -72,8 +72,9 @@ struct alignas(64) BestStart {
 
 class ChainSearch {
 public:
-    ChainSearch(const KR_solver& board, const ChainLinkSet& set, int n)
-        : set_(set), n_(n), restricted_(board.replayMode && ReplayShortcuts()) {
+    // lazy: the set was built without its lists, which are made as trees reach them.
+    ChainSearch(const KR_solver& board, const ChainLinkSet& set, int n, ChainLinkSet* lazy)
+        : set_(set), n_(n), restricted_(board.replayMode && ReplayShortcuts()), lazy_(lazy) {
         for (int d = 1; d <= 9; ++d) {
             for (int k = 0; k < 81; ++k)
                 if (board.cand[k][d] && (!board.replayMode || board.replayMask[k][d])) live_[d].Add(k);
@@ -81,25 +82,71 @@ public:
         }
     }
 
-    // For n = 1 in a set built without its lists: marks the start links whose
-    // first tree can touch a candidate that may go, the others being known
-    // to remove nothing. That tree is the start link's own node and the
-    // continuations of its endpoint 0, which are links with an endpoint that
-    // endpoint 0 makes false.
-    void MarkPromisingStarts(std::vector<uint8_t>& promising, std::vector<uint8_t>& reached) const {
+    // In a replay: marks the start links whose first tree can touch a
+    // candidate that may go; the others are known to remove nothing. That
+    // tree is the start link's own node and, n deep, the continuations of its
+    // endpoint 0, a continuation of x being a link with an endpoint that x
+    // makes false. reached[x]: some continuation of x within the depth left
+    // touches. Trees skip endpoints they have visited, so this can only
+    // overstate what they touch.
+    void MarkPromisingStarts(std::vector<uint8_t>& promising, std::vector<uint8_t>& reached,
+                             std::vector<uint8_t>& touching, std::vector<uint32_t>& frontier,
+                             std::vector<uint32_t>& next) const {
         const size_t linkCount = set_.links.size();
-        promising.assign(linkCount, 0);
-        reached.assign(set_.endpoints.size(), 0);
+        touching.assign(2 * linkCount, 0);
+        frontier.clear();
         for (size_t link = 0; link < linkCount; ++link) {
             for (int side = 0; side < 2; ++side) {
                 if (!NodeTouches(link, side)) continue;
-                if (side == 0) promising[link] = 1;
-                // As a continuation, side becomes true because the other endpoint was made false.
-                ForEachMadeFalse(set_, set_.links[link].end[1 - side], [&](int x) { reached[static_cast<size_t>(x)] = 1; });
+                touching[2 * link + static_cast<size_t>(side)] = 1;
+                frontier.push_back(static_cast<uint32_t>(2 * link + static_cast<size_t>(side)));
             }
         }
+        reached.assign(set_.endpoints.size(), 0);
+        if (lazy_ != nullptr) {
+            // Layer by layer back from the touching nodes: x reaches a node
+            // whose other endpoint x makes false, and through it whatever
+            // that node's own endpoint reaches.
+            for (int depth = 1; depth <= n_ && !frontier.empty(); ++depth) {
+                next.clear();
+                for (const uint32_t node : frontier) {
+                    const KR_chain& link = set_.links[node >> 1];
+                    ForEachMadeFalse(set_, link.end[1 - (node & 1)], [&](int x) {
+                        if (reached[static_cast<size_t>(x)]) return;
+                        reached[static_cast<size_t>(x)] = 1;
+                        if (depth == n_) return;
+                        for (uint32_t j = set_.linksStart[static_cast<size_t>(x)];
+                             j < set_.linksStart[static_cast<size_t>(x) + 1]; ++j) {
+                            const uint16_t entry = set_.linksOf[j];
+                            if (touching[entry]) continue;
+                            touching[entry] = 2;  // useful through what it continues into
+                            next.push_back(entry);
+                        }
+                    });
+                }
+                frontier.swap(next);
+            }
+        } else {
+            // With every list made: n rounds over the lists.
+            for (int depth = 1; depth <= n_; ++depth) {
+                bool changed = false;
+                for (size_t x = 0; x < set_.endpoints.size(); ++x) {
+                    if (reached[x]) continue;
+                    for (uint32_t f = set_.followStart[x]; f < set_.followEnd[x]; ++f) {
+                        const uint16_t entry = set_.follow[f];
+                        if (touching[entry] || reached[set_.links[entry >> 1].end[entry & 1]]) {
+                            reached[x] = 1;
+                            changed = true;
+                            break;
+                        }
+                    }
+                }
+                if (!changed) break;
+            }
+        }
+        promising.assign(linkCount, 0);
         for (size_t link = 0; link < linkCount; ++link)
-            if (reached[set_.links[link].end[0]]) promising[link] = 1;
+            promising[link] = (touching[2 * link] == 1 || reached[set_.links[link].end[0]]) ? 1 : 0;
     }
 
     // The chain size of start link `start` (both pruned trees), or 0 when it removes nothing.
@@ -157,6 +204,7 @@ private:
     // Depth first: a node's whole subtree is listed before its next sibling.
     void Expand(Workspace& ws, ChainNode* nodes, int& count, int depth, int endpoint, int current) const {
         if (depth >= n_) return;
+        if (lazy_ != nullptr) MakeFollowList(*lazy_, endpoint);
         int appended = 0;
         const uint32_t begin = set_.followStart[endpoint];
         const uint32_t end = set_.followEnd[endpoint];
@@ -297,6 +345,7 @@ private:
     const ChainLinkSet& set_;
     const int n_;
     const bool restricted_;  // a replay: only the mask's candidates may go
+    ChainLinkSet* const lazy_;
     CellSet live_[10];
     CellSet liveAny_;  // candidates present and, in replay, allowed by the mask
 };
@@ -345,19 +394,23 @@ bool BivalueChain(KR_solver& board, int n) {
     thread_local std::vector<BestStart> callerBest;
     thread_local std::vector<uint8_t> promising;
     thread_local std::vector<uint8_t> reached;
+    thread_local std::vector<uint8_t> touching;
+    thread_local std::vector<uint32_t> frontier;
+    thread_local std::vector<uint32_t> next;
     ChainLinkSet& set = callerSet;
     std::vector<Workspace>& spaces = callerSpaces;
     std::vector<BestStart>& best = callerBest;
     // In a replay only the mask's few candidates may go, and most start links
-    // remove none of them. With n = 1 a tree reaches only the continuations
-    // of its start link's endpoints, so those that cannot touch one are told
-    // apart first, and only the lists they need are made.
-    const bool few = board.replayMode && n == 1 && ReplayShortcuts();
-    BuildChainLinks(board, n, set, !few);
+    // remove none of them: those that cannot touch one are told apart first.
+    // Short trees reach few endpoints, so for them only the lists the trees
+    // reach are made.
+    const bool few = board.replayMode && ReplayShortcuts();
+    const bool lazy = few && n <= 2;
+    BuildChainLinks(board, n, set, !lazy);
     const int linkCount = static_cast<int>(set.links.size());
     if (linkCount == 0) return false;
 
-    const ChainSearch search(board, set, n);
+    const ChainSearch search(board, set, n, lazy ? &set : nullptr);
     const int threads = std::max(1, omp_get_max_threads());
     if (spaces.size() < static_cast<size_t>(threads)) spaces.resize(static_cast<size_t>(threads));
     for (int t = 0; t < threads; ++t) spaces[t].Prepare(set.endpoints.size());
@@ -367,11 +420,9 @@ bool BivalueChain(KR_solver& board, int n) {
     std::atomic<int> firstOfTwo{linkCount};
 
     if (few) {
-        search.MarkPromisingStarts(promising, reached);
+        search.MarkPromisingStarts(promising, reached, touching, frontier, next);
         for (int start = 0; start < linkCount; ++start) {
             if (!promising[static_cast<size_t>(start)]) continue;
-            MakeFollowList(set, set.links[static_cast<size_t>(start)].end[0]);
-            MakeFollowList(set, set.links[static_cast<size_t>(start)].end[1]);
             const int size = search.Evaluate(spaces[0], start);
             BestStart& slot = best[0];
             if (size > 0 && (slot.size == 0 || size < slot.size)) slot = {size, start};

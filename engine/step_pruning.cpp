@@ -214,7 +214,8 @@ private:
     // their flags say, on the candidates `start`: the answer of ReplaySteps
     // for the same flags and marks.
     bool Question(int from, const CandTable& start) {
-        if (Blocked(from, start)) return false;
+        FindLastRemovers(from);
+        if (Blocked(start.at, from - 1)) return false;
         std::memcpy(board_.cand, start.at, sizeof board_.cand);
         if (!board_.targetMode) {
             board_.placeDigit = 0;
@@ -228,37 +229,54 @@ private:
                 const CandTable& mask = s_.masks[static_cast<size_t>(j)];
                 if (s_.eliminates[static_cast<size_t>(j)] && !AnyAllowed(board_.cand, mask)) {
                     result = false;
-                    continue;
+                } else {
+                    std::memcpy(board_.replayMask, mask.at, sizeof board_.replayMask);
+                    CountCandidates(board_);
+                    ResetHint(board_.hint);
+                    result = step.routine(board_);
                 }
-                std::memcpy(board_.replayMask, mask.at, sizeof board_.replayMask);
-                CountCandidates(board_);
-                ResetHint(board_.hint);
-                result = step.routine(board_);
             } else if (step.needed == 2) {
                 RemoveMarked(board_.cand, s_.masks[static_cast<size_t>(j)]);
+            } else {
+                continue;
             }
+            // A step that left a candidate only it could remove has settled
+            // the question as surely as one there from the start.
+            if (j < n_ - 1 && Blocked(board_.cand, j)) return false;
         }
         if (board_.targetMode) return result;
         return board_.placeDigit == digit_ && board_.placeCol == col_ && board_.placeRow == row_;
     }
 
-    // True when every route of the placing technique is kept shut by a
-    // candidate of start that no step from `from` on may remove. Removals
-    // happen only where a step's mask allows them and candidates never come
-    // back, so such a candidate is still there when the placing step runs.
-    bool Blocked(int from, const CandTable& start) const {
+    // For each candidate that can shut a route: the last step from `from` on
+    // that may remove it (from - 1 for none). Removals happen only where a
+    // step's mask allows them and candidates never come back.
+    void FindLastRemovers(int from) {
+        for (int route = 0; route < routes_.count; ++route) {
+            for (int m = 0; m < routes_.size[route]; ++m) {
+                const int k = routes_.cell[route][m];
+                const int d = routes_.digit[route][m];
+                int last = from - 1;
+                for (int j = n_ - 1; j >= from; --j) {
+                    if (steps_[static_cast<size_t>(j)].needed != 0 && s_.masks[static_cast<size_t>(j)].at[k][d]) {
+                        last = j;
+                        break;
+                    }
+                }
+                lastRemover_[route][m] = last;
+            }
+        }
+    }
+
+    // True when, with the steps up to `done` applied, every route of the
+    // placing technique is shut by a candidate of cand that no later step
+    // may remove: it is still there when the placing step runs.
+    bool Blocked(const uint8_t cand[81][10], int done) const {
         if (routes_.count == 0) return false;
         for (int route = 0; route < routes_.count; ++route) {
             bool shut = false;
-            for (int m = 0; m < routes_.size[route] && !shut; ++m) {
-                const int k = routes_.cell[route][m];
-                const int d = routes_.digit[route][m];
-                if (!start.at[k][d]) continue;
-                bool removable = false;
-                for (int j = from; j < n_ && !removable; ++j)
-                    removable = steps_[static_cast<size_t>(j)].needed != 0 && s_.masks[static_cast<size_t>(j)].at[k][d];
-                shut = !removable;
-            }
+            for (int m = 0; m < routes_.size[route] && !shut; ++m)
+                shut = cand[routes_.cell[route][m]][routes_.digit[route][m]] && lastRemover_[route][m] <= done;
             if (!shut) return false;
         }
         return true;
@@ -287,6 +305,7 @@ private:
     const int row_;
     Scratch& s_;
     Routes routes_;
+    int lastRemover_[2][9] = {};
 };
 
 }  // namespace
