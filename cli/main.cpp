@@ -4,6 +4,7 @@
 
 #include "cli/creation_commands.h"
 #include "cli/engine_commands.h"
+#include "cli/judge_command.h"
 #include "cli/recognize_command.h"
 #include "cli/report_commands.h"
 #include "cli/stats_command.h"
@@ -18,6 +19,9 @@ void PrintUsage(std::FILE* out = stderr) {
         "  rate    puzzle, result, difficulty, rank, candidate-display score, counts, follows\n"
         "  log     the solution log of each puzzle\n"
         "  hint    puzzle, result, row,col,digit, texts of the needed steps, their techniques\n"
+        "  judge [FILE...]        lines \"puzzle<TAB>row,col,digit;...\" (0-based): each move typed while\n"
+        "                         solving; per move its number, row,col,digit, the judged text\n"
+        "                         (不明です。, 推定できません。 or the needed steps), points, techniques or -\n"
         "  steps   the solution-steps report of each puzzle\n"
         "  evaluate FILE.kzd...   the evaluation report of the puzzle files\n"
         "  stats [FILE]           the history statistics of an achievement record file\n"
@@ -54,6 +58,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(command, "log") == 0) return masuvo::cli::RunLog();
     if (std::strcmp(command, "hint") == 0) return masuvo::cli::RunHint();
     if (std::strcmp(command, "steps") == 0) return masuvo::cli::RunSteps();
+    if (std::strcmp(command, "judge") == 0) return masuvo::cli::RunJudge(argc, argv);
     if (std::strcmp(command, "evaluate") == 0) return masuvo::cli::RunEvaluate(argc, argv);
     if (std::strcmp(command, "stats") == 0) return masuvo::cli::RunStats(argc, argv);
     if (std::strcmp(command, "create") == 0) return masuvo::cli::RunCreate(argc, argv);

@@ -71,6 +71,16 @@ struct Redo {
     Redo();
 };
 
+// What the judging of the last typed digit found, as the message area and
+// the log show it; kept for tools that report judged moves (not play state:
+// neither saved nor undone).
+struct MoveJudgement {
+    int64_t serial = 0;          // how many moves have been judged
+    std::string text;            // "不明です。", "推定できません。" or the needed steps' texts
+    int32_t points = 0;          // the move's points; 0 for the two above
+    std::vector<int> techniques;  // catalogue indices of the needed steps, in order
+};
+
 // A key as the board sees it; the window translates its own key codes.
 enum class KeyKind { Escape, Up, Down, Left, Right, Delete, Digit, Letter, Other };
 struct Key {
@@ -220,6 +230,10 @@ public:
 
     std::vector<Undo> undoStack;
     std::vector<Redo> redoStack;
+    MoveJudgement lastJudgement;
+    // A completed play appends its record line and saves its finished copy;
+    // tools that play puzzles headless turn this off.
+    bool fileCompletions = true;
     bool hintDialogOpen = false;
     bool timeDisplay = true;  // setting time_disp
     DataFolders folders;

@@ -27,6 +27,7 @@ void PlaySession::CompletePuzzle(std::string& message) {
               "、解答時間：" + WithSeparators(elapsed) + "、余力度：" + WithSeparators(spare) + " (" +
               OneDecimal(rate) + "%)\r\n実行度：" + WithSeparators(execution);
 
+    if (!fileCompletions) return;
     std::string failure;
     if (!AppendRecordLine(folders.recordPath, RecordLine(view_.WallClockSeconds()), failure))
         view_.ShowMessageBox(failure);

@@ -273,7 +273,11 @@ std::string PlaySession::JudgeMove(int row, int col, int digit, const Redo* repl
     LoadBoard(counter, values);
     counter.value[row][col] = 0;
     KR_base unique;
+    ++lastJudgement.serial;
+    lastJudgement.techniques.clear();
     if (CountSolutions(counter, &unique) == 1 && unique.value[row][col] != digit) {
+        lastJudgement.text = "不明です。";
+        lastJudgement.points = 0;
         view_.PlaySound(Sound::Error);
         return "推定解法：不明です。\r\n";
     }
@@ -288,6 +292,8 @@ std::string PlaySession::JudgeMove(int row, int col, int digit, const Redo* repl
     if (StepSearch(board, true) == 1) {
         text = NeededStepTexts(board);
         TallyUsage(board, u);
+        for (const Step& step : board.steps)
+            if (step.needed != 0) lastJudgement.techniques.push_back(step.technique);
     } else {
         text = "推定できません。";
         view_.PlaySound(Sound::Error);
@@ -313,6 +319,8 @@ std::string PlaySession::JudgeMove(int row, int col, int digit, const Redo* repl
     if (pendingLog.detailed) pendingLog.points /= 2;
     if (pendingLog.executed) pendingLog.points = 0;
 
+    lastJudgement.text = text;
+    lastJudgement.points = pendingLog.points;
     log.push_back(pendingLog);
     pendingLog.Reset();
     moveStart = clockNow;

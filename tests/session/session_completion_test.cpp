@@ -78,6 +78,20 @@ TEST_F(CompletionTest, FinishingAPlayScoresRecordsAndFilesIt) {
     EXPECT_EQ(data.log[4].text, "-");
 }
 
+// A headless tool that plays puzzles to the end leaves no record line and
+// no finished copy behind; the play is scored all the same.
+TEST_F(CompletionTest, CompletionWithoutFilingWritesNothing) {
+    session.fileCompletions = false;
+    const size_t lines = RecordLineCount();
+    StartRectangle();
+    FinishRectangle(10);
+    EXPECT_EQ(session.mode, 3);
+    EXPECT_NE(view.Text(Field::Message).find("すべて完成しました。"), std::string::npos);
+    EXPECT_EQ(RecordLineCount(), lines);
+    EXPECT_TRUE(std::filesystem::is_empty(session.folders.finishedFolder));
+    EXPECT_TRUE(view.messageBoxes.empty());
+}
+
 TEST_F(CompletionTest, EveryCompletionOfTheSamePuzzleGetsItsOwnCopy) {
     StartRectangle();
     session.SetName("例題1");

@@ -74,6 +74,45 @@ TEST_F(SessionTest, MoveNoChainDerivesIsLoggedWithoutPoints) {
     EXPECT_EQ(session.log[1].points, 10);
 }
 
+// Tools read each judged move back: its text, points and the techniques of
+// its chain, as the log has them; keys that judge nothing leave it alone.
+TEST_F(SessionTest, LastJudgementDescribesEachJudgedMove) {
+    StartPlain(kTwoStepBoard);
+    EXPECT_EQ(session.lastJudgement.serial, 0);
+    Type(8, 2, 2);
+    EXPECT_EQ(session.lastJudgement.serial, 1);
+    EXPECT_EQ(session.lastJudgement.text, "隠れた数字。ブロック内の配置です。");
+    EXPECT_EQ(session.lastJudgement.points, 270);
+    EXPECT_EQ(session.lastJudgement.techniques, (std::vector<int>{5, 2}));
+    ASSERT_EQ(session.log.size(), 1u);
+    EXPECT_EQ(session.log[0].text, session.lastJudgement.text);
+    EXPECT_EQ(session.log[0].points, session.lastJudgement.points);
+
+    Type(8, 2, 2);  // the same digit again: nothing to judge
+    Type(0, 0, 4);  // a given cell
+    EXPECT_EQ(session.lastJudgement.serial, 1);
+
+    // Against the solution: no points, no techniques, no log entry.
+    int wrong = 0;
+    for (int k = 0; k < 81 && wrong == 0; ++k)
+        if (session.values[k] == 0) wrong = k;
+    const int digit = SolutionDigit(wrong / 9, wrong % 9) % 9 + 1;
+    Type(wrong / 9, wrong % 9, digit);
+    EXPECT_EQ(session.lastJudgement.serial, 2);
+    EXPECT_EQ(session.lastJudgement.text, "不明です。");
+    EXPECT_EQ(session.lastJudgement.points, 0);
+    EXPECT_TRUE(session.lastJudgement.techniques.empty());
+    EXPECT_EQ(session.log.size(), 1u);
+}
+
+TEST_F(SessionTest, LastJudgementOfAMoveNoChainDerives) {
+    StartRectangle();
+    Type(0, 3, 4);
+    EXPECT_EQ(session.lastJudgement.text, "推定できません。");
+    EXPECT_EQ(session.lastJudgement.points, 0);
+    EXPECT_TRUE(session.lastJudgement.techniques.empty());
+}
+
 TEST_F(SessionTest, GivenAndAssistedCellsAreLockedWhileSolving) {
     StartPlain(kNakedSingleBoard);
     session.RequestHint();
