@@ -43,7 +43,7 @@ template <typename Attempt>
 CreationOutcome SearchInOrder(const CreationRequest& request, Attempt attempt) {
     const auto start = std::chrono::steady_clock::now();
     std::atomic<bool> found{false};
-    std::atomic<int> finished{0};
+    int finished = 0;  // guarded by progressLock
     std::mutex progressLock;
     CreationOutcome outcome;
     const int threads = request.threads > 0 ? request.threads : omp_get_max_threads();
@@ -67,10 +67,11 @@ CreationOutcome SearchInOrder(const CreationRequest& request, Attempt attempt) {
                 }
             }
         }
-        const int done = finished.fetch_add(1) + 1;
         if (request.progress) {
+            // Counted under the lock so that the calls see increasing numbers:
+            // a thread counting first may otherwise report after one counting later.
             std::lock_guard<std::mutex> lock(progressLock);
-            request.progress(done);
+            request.progress(++finished);
         }
     }
 

@@ -25,7 +25,7 @@ struct CreationRequest {
     // Set from another thread to stop the search; iterations not yet begun skip their work.
     const std::atomic<bool>* cancel = nullptr;
     // Called with the number of iterations finished, from the search threads
-    // (one call at a time).
+    // (one call at a time, with increasing numbers).
     std::function<void(int)> progress;
 };
 

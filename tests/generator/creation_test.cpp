@@ -126,13 +126,17 @@ TEST(Creation, CancelStopsTheSearchPromptly) {
     request.threads = 2;
     request.cancel = &cancel;
     std::atomic<int> lastProgress{0};
+    std::atomic<int> outOfOrder{0};
     request.progress = [&](int done) {
+        // A progress bar must never step back: two threads report one at a time.
+        if (done != lastProgress + 1) ++outOfOrder;
         lastProgress = done;
         if (done >= 2) cancel = true;
     };
     const CreationOutcome outcome = CreateRated(request);
     EXPECT_EQ(outcome.status, CreationStatus::Cancelled);
     EXPECT_EQ(lastProgress.load(), kCreationIterations) << "skipped iterations still report progress";
+    EXPECT_EQ(outOfOrder.load(), 0) << "progress counts up one by one";
 }
 
 TEST(Creation, PuzzleNames) {
