@@ -1,5 +1,6 @@
-// The window icon: a small board with a few digits, drawn at every size the
-// window system asks for instead of being shipped as pictures.
+// The window icon: the same pictures the desktop shows for the program
+// (rendered from resources/icons/masuvo.svg), built into the program so that
+// it does not depend on the icon theme it was installed into.
 #pragma once
 
 #include <QIcon>

@@ -144,7 +144,14 @@ private slots:
         QCOMPARE(Text(u"cellInfo"_s), u"問題： 0　　アシスト： 0　　解答： 0　　残り：81"_s);
         QCOMPARE(Text(u"versionText"_s), u"version 3.1.0"_s);
         QVERIFY(!w.windowIcon().isNull());
-        QVERIFY(!w.windowIcon().pixmap(32, 32).isNull());
+        // The window shows the pictures the desktop shows, the small sizes
+        // without cell lines included.
+        for (int size : {16, 48, 256}) {
+            const QImage expected(QStringLiteral(MASUVO_TEST_DATA "/../../resources/icons/%1/masuvo.png").arg(size));
+            QVERIFY(!expected.isNull());
+            QCOMPARE(w.windowIcon().pixmap(size, size).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                     expected.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+        }
 
         const std::pair<const char16_t*, bool> buttons[] = {
             {u"createButton", true},       {u"clearAllButton", true},     {u"startButton", true},
