@@ -1,6 +1,7 @@
 #include "ui/help_window.h"
 
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "ui/app_icon.h"
+#include "ui/help_browser.h"
 
 namespace masuvo {
 
@@ -46,6 +48,11 @@ QString CHelpWindow::HelpFolder() {
 }
 
 void CHelpWindow::SetHelpFolder(const QString& folder) { FolderOverride() = folder; }
+
+HelpLinks& CHelpWindow::Links() {
+    static HelpLinks links;
+    return links;
+}
 
 CHelpWindow* CHelpWindow::Current() { return CurrentWindow().data(); }
 
@@ -91,12 +98,11 @@ CHelpWindow::CHelpWindow(const QString& folder) : QWidget(nullptr, Qt::Window), 
     contents_->setHeaderHidden(true);
     contents_->setColumnCount(1);
     contents_->setRootIsDecorated(true);
-    browser_ = new QTextBrowser(this);
+    browser_ = new HelpBrowser(this);
     browser_->setObjectName(QStringLiteral("helpBrowser"));
     browser_->setSearchPaths({folder_});
-    browser_->setOpenLinks(true);
-    // Addresses outside the help go to the desktop's browser.
-    browser_->setOpenExternalLinks(true);
+    // Links are followed here: some of them act in the program.
+    browser_->setOpenLinks(false);
 
     back_ = new QToolButton(this);
     back_->setObjectName(QStringLiteral("helpBack"));
@@ -133,6 +139,8 @@ CHelpWindow::CHelpWindow(const QString& folder) : QWidget(nullptr, Qt::Window), 
     connect(browser_, &QTextBrowser::backwardAvailable, back_, &QToolButton::setEnabled);
     connect(browser_, &QTextBrowser::forwardAvailable, forward_, &QToolButton::setEnabled);
     connect(browser_, &QTextBrowser::sourceChanged, this, &CHelpWindow::SelectInContents);
+    connect(browser_, &QTextBrowser::anchorClicked, this, &CHelpWindow::FollowLink);
+    connect(this, &CHelpWindow::practiceRequested, &Links(), &HelpLinks::practiceRequested);
     connect(contents_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
         const QString page = item->data(0, Qt::UserRole).toString();
         if (!page.isEmpty() && page != CurrentPage()) ShowPage(page);
@@ -169,6 +177,30 @@ void CHelpWindow::LoadContents() {
 
 void CHelpWindow::ShowPage(const QString& page) {
     browser_->setSource(QUrl::fromLocalFile(QDir(folder_).filePath(page)));
+}
+
+QTextBrowser* CHelpWindow::browser() const { return browser_; }
+
+bool CHelpWindow::AnswerShown(const QString& key) const { return browser_->AnswerShown(key); }
+
+void CHelpWindow::FollowLink(const QUrl& link) {
+    const QString scheme = link.scheme();
+    if (scheme == u"practice") {
+        bool number = false;
+        const int technique = link.path().toInt(&number);
+        if (number && technique >= 0) emit practiceRequested(technique);
+        return;
+    }
+    if (scheme == u"answer") {
+        browser_->ToggleAnswer(link.path());
+        return;
+    }
+    // Addresses outside the help go to the desktop's browser.
+    if (scheme == u"http" || scheme == u"https" || scheme == u"mailto") {
+        QDesktopServices::openUrl(link);
+        return;
+    }
+    browser_->setSource(browser_->source().resolved(link));
 }
 
 QString CHelpWindow::CurrentPage() const { return QFileInfo(browser_->source().path()).fileName(); }

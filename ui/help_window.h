@@ -2,6 +2,12 @@
 // with a contents list, back and forward, and the links between the pages.
 // One window at a time: a topic opens in a fresh window, ヘルプを起動 brings
 // an open one to the front.
+//
+// Two kinds of link act inside the program instead of opening a page:
+// "practice:N" asks for drills of the technique with catalogue index N, and
+// "answer:KEY" shows (or hides again) the part of the page between the
+// markers "<!-- answer KEY -->" and "<!-- /answer -->", which stays hidden
+// until then so a reader can try a practice position first.
 #pragma once
 
 #include <QPointer>
@@ -13,6 +19,17 @@ class QTreeWidget;
 class QToolButton;
 
 namespace masuvo {
+
+// The practice links of every help window, for whoever starts the drills:
+// it lives as long as the program, while help windows come and go.
+class HelpLinks : public QObject {
+    Q_OBJECT
+
+signals:
+    void practiceRequested(int technique);
+};
+
+class HelpBrowser;
 
 class CHelpWindow : public QWidget {
     Q_OBJECT
@@ -34,11 +51,20 @@ public:
     static CHelpWindow* OpenStart();
     static CHelpWindow* Current();
     static void CloseCurrent();
+    // Every window's practice links, relayed.
+    static HelpLinks& Links();
 
-    QTextBrowser* browser() const { return browser_; }
+    QTextBrowser* browser() const;
     QTreeWidget* contents() const { return contents_; }
     // The file name of the page shown.
     QString CurrentPage() const;
+    // Follows a link as a click on it does.
+    void FollowLink(const QUrl& link);
+    bool AnswerShown(const QString& key) const;
+
+signals:
+    // A 練習 link: drills of the technique with this catalogue index.
+    void practiceRequested(int technique);
 
 private:
     explicit CHelpWindow(const QString& folder);
@@ -47,7 +73,7 @@ private:
     void SelectInContents(const QUrl& source);
 
     QString folder_;
-    QTextBrowser* browser_;
+    HelpBrowser* browser_;
     QTreeWidget* contents_;
     QToolButton* back_;
     QToolButton* forward_;

@@ -323,6 +323,8 @@ TEST(HelpPages, EveryLinkAndPictureResolves) {
         for (const std::string& src : AttributeValues(html, "src")) targets.push_back(src);
         for (const std::string& raw : targets) {
             if (raw.rfind("http:", 0) == 0 || raw.rfind("https:", 0) == 0 || raw.rfind("mailto:", 0) == 0) continue;
+            // Links the help window acts on itself (practice, answers).
+            if (raw.rfind("practice:", 0) == 0 || raw.rfind("answer:", 0) == 0) continue;
             const std::string target = PercentDecoded(raw);
             const size_t hash = target.find('#');
             const std::string file = hash == std::string::npos ? target : target.substr(0, hash);
@@ -343,6 +345,27 @@ TEST(HelpPages, EveryLinkAndPictureResolves) {
                 EXPECT_TRUE(named) << page << ": " << raw << " has no anchor " << anchor;
             }
         }
+    }
+}
+
+// Every technique page has a 練習 link "practice:N" whose catalogue entry N
+// is one the page itself describes.
+TEST(HelpPages, PracticeLinksNameTheirPagesTechnique) {
+    for (const std::string& page : HelpPages()) {
+        if (page.rfind("問題の解法_", 0) != 0 || page == "問題の解法_推定できません.htm") continue;
+        int links = 0;
+        for (const std::string& raw : AttributeValues(ReadFile(kHelp / fs::path(page)), "href")) {
+            if (raw.rfind("practice:", 0) != 0) continue;
+            ++links;
+            const int technique = std::atoi(raw.c_str() + 9);
+            ASSERT_TRUE(technique >= 0 && technique < kTechniqueCount) << page << ": " << raw;
+            const std::string own = ReviewPage(std::string(TechniqueName(technique)) + "。");
+            // A line page's technique is also the row and column pages'.
+            const bool line = own == "問題の解法_ラインの完成.htm" || own == "問題の解法_ライン内の配置.htm";
+            if (line && page.find(technique == 1 ? "の完成" : "内の配置") != std::string::npos) continue;
+            EXPECT_EQ(own, page) << raw;
+        }
+        EXPECT_EQ(links, 1) << page;
     }
 }
 

@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
@@ -87,7 +88,9 @@ private slots:
                   u"<html><body><h1>ようこそ</h1><a href=\"操作方法_解答の方法.htm\">解答</a></body></html>"_s);
         WriteFile(pages_ + u"/操作方法_解答の方法.htm"_s,
                   u"<html><body><h1>解答の方法</h1><img src=\"images/board.png\"><a href=\"index.htm\">戻る</a></body></html>"_s);
-        WriteFile(pages_ + u"/問題の解法_隠れた数字.htm"_s, u"<html><body><h1>隠れた数字</h1></body></html>"_s);
+        WriteFile(pages_ + u"/問題の解法_隠れた数字.htm"_s,
+                  u"<html><body><h1>隠れた数字</h1><p><a href=\"practice:5\">練習</a></p>"
+                  "<p>問題</p><!-- answer p1 --><p>答えはセル(2,3)の 4</p><!-- /answer --><p>終わり</p></body></html>"_s);
         WriteFile(pages_ + u"/contents.txt"_s,
                   u"index.htm\tはじめに\n  操作方法_解答の方法.htm\t解答の方法\n  問題の解法_隠れた数字.htm\t隠れた数字\n"_s);
         QImage picture(20, 20, QImage::Format_RGB32);
@@ -257,6 +260,39 @@ private slots:
         emit help->contents()->itemClicked(topic, 0);
         QCOMPARE(help->CurrentPage(), u"問題の解法_隠れた数字.htm"_s);
         help->findChild<QToolButton*>(u"helpHome"_s)->click();
+        QCOMPARE(help->CurrentPage(), u"index.htm"_s);
+    }
+
+    // 練習 asks for drills of its technique; 答えを見る shows the hidden
+    // answer and 答えを隠す hides it again, on that page only.
+    void practiceAndAnswerLinks() {
+        CHelpWindow* help = CHelpWindow::OpenTopic(u"問題の解法_隠れた数字.htm"_s);
+        QVERIFY(help != nullptr);
+        QSignalSpy asked(help, &CHelpWindow::practiceRequested);
+        QSignalSpy relayed(&CHelpWindow::Links(), &HelpLinks::practiceRequested);
+        const QString before = help->browser()->toPlainText();
+        QVERIFY(before.contains(u"答えを見る"_s));
+        QVERIFY(!before.contains(u"セル(2,3)"_s));
+        QVERIFY(before.contains(u"終わり"_s));
+
+        help->FollowLink(QUrl(u"practice:5"_s));
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked.at(0).at(0).toInt(), 5);
+        QCOMPARE(relayed.size(), 1);
+        help->FollowLink(QUrl(u"practice:x"_s));
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(help->CurrentPage(), u"問題の解法_隠れた数字.htm"_s);
+
+        help->FollowLink(QUrl(u"answer:p1"_s));
+        QVERIFY(help->AnswerShown(u"p1"_s));
+        QVERIFY(help->browser()->toPlainText().contains(u"答えはセル(2,3)の 4"_s));
+        QVERIFY(help->browser()->toPlainText().contains(u"答えを隠す"_s));
+        QCOMPARE(help->CurrentPage(), u"問題の解法_隠れた数字.htm"_s);
+        help->FollowLink(QUrl(u"answer:p1"_s));
+        QVERIFY(!help->browser()->toPlainText().contains(u"セル(2,3)"_s));
+
+        // Page links still go to their pages.
+        help->FollowLink(QUrl(u"index.htm"_s));
         QCOMPARE(help->CurrentPage(), u"index.htm"_s);
     }
 
