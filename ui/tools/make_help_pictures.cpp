@@ -38,6 +38,7 @@
 #include <vector>
 
 #include "engine/board.h"
+#include "engine/brute_force.h"
 #include "engine/step_search.h"
 #include "records/record_file.h"
 #include "session/headless_view.h"
@@ -51,6 +52,7 @@
 #include "ui/kenrow_dlg.h"
 #include "ui/number_pad.h"
 #include "ui/review_dlg.h"
+#include "ui/tools/help_walkthrough.h"
 
 using namespace Qt::StringLiterals;
 using namespace masuvo;
@@ -65,6 +67,10 @@ struct Wanted {
     const char* sentence;  // the step's message, exactly as the engine writes it
     const char* title;     // what the caption calls it
     bool candidates;       // a one-sentence hint: show the candidates (候補表示) too
+    const char* form = "";      // "行" or "列": the line the pattern stands on (LineForm)
+    int rank = 0;               // 0 the best position, 1 the best from another puzzle
+    bool practice = false;      // a practice position: no hint drawn, the answer hidden
+    bool groupLink = false;     // a chain that joins a group of candidates
 };
 
 const Wanted kWanted[] = {
@@ -75,8 +81,10 @@ const Wanted kWanted[] = {
     {"gyou_nai_no_haichi", "行内の配置です。", "行内の配置", false},
     {"retsu_nai_no_haichi", "列内の配置です。", "列内の配置", false},
     {"seru_no_kansei", "セルの完成です。", "セルの完成", true},
-    {"kakureta_suuji", "隠れた数字。", "隠れた数字", false},
-    {"hakyuu_kouka", "波及効果。", "波及効果", false},
+    {"kakureta_suuji", "隠れた数字。", "隠れた数字", false, "行"},
+    {"kakureta_suuji_retsu", "隠れた数字。", "隠れた数字", false, "列"},
+    {"hakyuu_kouka", "波及効果。", "波及効果", false, "行"},
+    {"hakyuu_kouka_retsu", "波及効果。", "波及効果", false, "列"},
     {"teiin_kakutei_2_burokku", "定員確定2(ブロック)。", "定員確定2(ブロック)", false},
     {"teiin_kakutei_2_gyou", "定員確定2(行)。", "定員確定2(行)", false},
     {"teiin_kakutei_3_retsu", "定員確定3(列)。", "定員確定3(列)", false},
@@ -85,9 +93,11 @@ const Wanted kWanted[] = {
     {"kage_no_teiin_kakutei_2_retsu", "陰の定員確定2(列)。", "陰の定員確定2(列)", false},
     {"kage_no_teiin_kakutei_3_gyou", "陰の定員確定3(行)。", "陰の定員確定3(行)", false},
     {"kage_no_teiin_kakutei_4_retsu", "陰の定員確定4(列)。", "陰の定員確定4(列)", false},
-    {"taikakusen", "対角線。", "対角線", false},
+    {"taikakusen", "対角線。", "対角線", false, "行"},
+    {"taikakusen_retsu", "対角線。", "対角線", false, "列"},
     {"sansukumi", "三すくみ。", "三すくみ", false},
-    {"matrix_3", "マトリックス3。", "マトリックス3", false},
+    {"matrix_3", "マトリックス3。", "マトリックス3", false, "行"},
+    {"matrix_3_retsu", "マトリックス3。", "マトリックス3", false, "列"},
     {"matrix_4", "マトリックス4。", "マトリックス4", false},
     {"hobo_kakutei_2", "ほぼ確定2(二組)。", "ほぼ確定2(二組)", false},
     {"hobo_kakutei_2_double", "ほぼ確定2(二組ダブル)。", "ほぼ確定2(二組ダブル)", false},
@@ -96,7 +106,24 @@ const Wanted kWanted[] = {
     {"hobo_kakutei_sankumi", "ほぼ確定(三組)。", "ほぼ確定(三組)", false},
     {"nitaku_rensa_1", "二択連鎖1。", "二択連鎖1", false},
     {"nitaku_rensa_2", "二択連鎖2。", "二択連鎖2", false},
-    {"nitaku_rensa_9", "二択連鎖9。", "二択連鎖9", false},
+    {"nitaku_rensa_9", "二択連鎖9。", "二択連鎖9", false, "", 0, false, true},
+    // Practice: one position per page, from another puzzle than its example.
+    {"practice_burokku_no_kansei", "ブロックの完成です。", "ブロックの完成", false, "", 1, true},
+    {"practice_gyou_no_kansei", "行の完成です。", "行の完成", false, "", 1, true},
+    {"practice_retsu_no_kansei", "列の完成です。", "列の完成", false, "", 1, true},
+    {"practice_burokku_nai_no_haichi", "ブロック内の配置です。", "ブロック内の配置", false, "", 1, true},
+    {"practice_gyou_nai_no_haichi", "行内の配置です。", "行内の配置", false, "", 1, true},
+    {"practice_retsu_nai_no_haichi", "列内の配置です。", "列内の配置", false, "", 1, true},
+    {"practice_seru_no_kansei", "セルの完成です。", "セルの完成", true, "", 1, true},
+    {"practice_kakureta_suuji", "隠れた数字。", "隠れた数字", true, "列", 1, true},
+    {"practice_hakyuu_kouka", "波及効果。", "波及効果", true, "列", 1, true},
+    {"practice_teiin_kakutei", "定員確定2(行)。", "定員確定2(行)", true, "", 1, true},
+    {"practice_kage_no_teiin_kakutei", "陰の定員確定2(ブロック)。", "陰の定員確定2(ブロック)", true, "", 1, true},
+    {"practice_taikakusen", "対角線。", "対角線", true, "行", 1, true},
+    {"practice_sansukumi", "三すくみ。", "三すくみ", true, "", 1, true},
+    {"practice_matrix", "マトリックス3。", "マトリックス3", true, "行", 1, true},
+    {"practice_hobo_kakutei", "ほぼ確定2(二組)。", "ほぼ確定2(二組)", true, "", 1, true},
+    {"practice_nitaku_rensa", "二択連鎖1。", "二択連鎖1", true, "", 1, true},
 };
 constexpr int kWantedCount = static_cast<int>(sizeof kWanted / sizeof kWanted[0]);
 
@@ -110,6 +137,7 @@ struct Position {
     std::string set;
     int puzzleNumber = 0;  // 1-based among the set's puzzles
     int placements = 0;    // placements made before this position
+    int added = 0;         // digits of the solution added to shorten the chain
     std::string givens;    // 81 characters
     std::string grid;      // 81 characters: givens and the placements so far
     std::vector<std::string> sentences;  // the needed steps' texts
@@ -135,13 +163,50 @@ int ShortestPossible(const Wanted& wanted) {
     return std::string_view(wanted.sentence).ends_with("です。") ? 1 : 2;
 }
 
+// The needed steps of the board's last search.
+std::vector<WalkStep> NeededSteps(const KR_solver& board) {
+    std::vector<WalkStep> steps;
+    for (const Step& step : board.steps)
+        if (step.needed != 0) steps.push_back(WalkStep{step.technique, step.text.str(), step.hint});
+    return steps;
+}
+
+// The index of the wanted step in the chain, or -1 when the chain does not
+// show what the picture is for.
+int WantedStep(const Wanted& wanted, const std::vector<WalkStep>& steps) {
+    for (size_t i = 0; i < steps.size(); ++i) {
+        if (steps[i].text != wanted.sentence) continue;
+        if (*wanted.form != '\0' && LineForm(steps[i]) != wanted.form) return -1;
+        if (wanted.groupLink && !HasGroupLink(steps[i].hint)) return -1;
+        return static_cast<int>(i);
+    }
+    return -1;
+}
+
+// Keeps the shortest chains from distinct puzzles, the first found on a tie.
+void Consider(std::vector<Position>& best, size_t keep, const Position& p) {
+    for (Position& kept : best) {
+        if (kept.set != p.set || kept.puzzleNumber != p.puzzleNumber) continue;
+        if (p.chainLength < kept.chainLength) kept = p;
+        std::stable_sort(best.begin(), best.end(),
+                         [](const Position& a, const Position& b) { return a.chainLength < b.chainLength; });
+        return;
+    }
+    auto at = std::upper_bound(best.begin(), best.end(), p,
+                               [](const Position& a, const Position& b) { return a.chainLength < b.chainLength; });
+    best.insert(at, p);
+    if (best.size() > keep) best.resize(keep);
+}
+
 // Solves every puzzle of the sets one placement at a time and keeps, for
-// every wanted sentence, the position with the shortest chain using it.
+// every wanted picture, the positions with the shortest chains using it.
 std::vector<Position> FindPositions(const std::string& dataFolder) {
-    std::vector<Position> best(kWantedCount);
+    std::vector<std::vector<Position>> best(kWantedCount);
     auto allShortest = [&best] {
-        for (int w = 0; w < kWantedCount; ++w)
-            if (!best[w].found || best[w].chainLength > ShortestPossible(kWanted[w])) return false;
+        for (int w = 0; w < kWantedCount; ++w) {
+            const size_t keep = static_cast<size_t>(kWanted[w].rank) + 1;
+            if (best[w].size() < keep || best[w][keep - 1].chainLength > ShortestPossible(kWanted[w])) return false;
+        }
         return true;
     };
     for (const char* set : kSets) {
@@ -161,25 +226,65 @@ std::vector<Position> FindPositions(const std::string& dataFolder) {
             for (int placements = 0; placements < 81; ++placements) {
                 const std::string grid = GridText(board);
                 if (StepSearch(board, false) != 1) break;
-                std::vector<std::string> sentences;
-                for (const Step& step : board.steps)
-                    if (step.needed != 0) sentences.push_back(step.text.str());
+                std::vector<WalkStep> steps;
                 for (int w = 0; w < kWantedCount; ++w) {
-                    for (size_t i = 0; i < sentences.size(); ++i) {
-                        if (sentences[i] != kWanted[w].sentence) continue;
-                        Position& p = best[w];
-                        if (!p.found || static_cast<int>(sentences.size()) < p.chainLength) {
-                            p = Position{true, static_cast<int>(sentences.size()), set, number, placements, givens,
-                                         grid, sentences, static_cast<int>(i), board.placeRow, board.placeCol,
-                                         board.placeDigit};
-                        }
-                        break;
-                    }
+                    bool uses = false;
+                    for (const Step& step : board.steps) uses = uses || (step.needed != 0 && step.text.str() == kWanted[w].sentence);
+                    if (!uses) continue;
+                    if (steps.empty()) steps = NeededSteps(board);
+                    const int i = WantedStep(kWanted[w], steps);
+                    if (i < 0) continue;
+                    Position p{true, static_cast<int>(steps.size()), set, number, placements, 0, givens, grid, {}, i,
+                               board.placeRow, board.placeCol, board.placeDigit};
+                    for (const WalkStep& s : steps) p.sentences.push_back(s.text);
+                    Consider(best[w], static_cast<size_t>(kWanted[w].rank) + 1, p);
                 }
             }
         }
     }
-    return best;
+    std::vector<Position> chosen(kWantedCount);
+    for (int w = 0; w < kWantedCount; ++w) {
+        const size_t rank = static_cast<size_t>(kWanted[w].rank);
+        if (best[w].size() > rank) chosen[w] = best[w][rank];
+    }
+    return chosen;
+}
+
+// A position whose chain needs techniques the reader has not met yet is
+// brought closer to the technique: digits of the solution are added one at
+// a time, each time the one (first in reading order) that shortens the chain
+// most while the chain still shows the wanted step, until the step is at
+// most one step from the placement or nothing shortens it further.
+void Shorten(const Wanted& wanted, Position& p) {
+    if (!p.found || p.chainLength <= 2) return;
+    KR_solver counter;
+    KR_base solution;
+    if (!ParseGrid(p.givens, counter) || CountSolutions(counter, &solution) != 1) return;
+    while (p.chainLength > 2) {
+        Position better = p;
+        for (int c = 0; c < 81; ++c) {
+            if (p.grid[static_cast<size_t>(c)] != '.') continue;
+            std::string grid = p.grid;
+            grid[static_cast<size_t>(c)] = static_cast<char>('0' + solution.value[c / 9][c % 9]);
+            KR_solver board;
+            if (!ParseGrid(grid, board) || StepSearch(board, false) != 1) continue;
+            const std::vector<WalkStep> steps = NeededSteps(board);
+            const int i = WantedStep(wanted, steps);
+            if (i < 0 || static_cast<int>(steps.size()) >= better.chainLength) continue;
+            better = p;
+            better.grid = grid;
+            better.added = p.added + 1;
+            better.chainLength = static_cast<int>(steps.size());
+            better.sentences.clear();
+            for (const WalkStep& s : steps) better.sentences.push_back(s.text);
+            better.step = i;
+            better.row = board.placeRow;
+            better.col = board.placeCol;
+            better.digit = board.placeDigit;
+        }
+        if (better.chainLength >= p.chainLength) return;
+        p = better;
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -193,10 +298,6 @@ public:
     Answer AskYesNoCancel(const std::string&) override { return Answer::No; }
 };
 
-std::string CellText(int cell) {
-    return "セル(" + std::to_string(cell / 9 + 1) + "," + std::to_string(cell % 9 + 1) + ")";
-}
-
 std::string Escape(const std::string& text) {
     std::string out;
     for (char c : text) {
@@ -208,115 +309,108 @@ std::string Escape(const std::string& text) {
     return out;
 }
 
-// "セル(1,2)の 3・7、セル(4,5)の 1": the candidates of a hint whose
-// candMark passes the test, cell by cell.
-template <typename Test>
-std::string CandidateList(const KR_hint& hint, Test test) {
-    std::string text;
-    for (int c = 0; c < 81; ++c) {
-        std::string digits;
-        for (int d = 1; d <= 9; ++d) {
-            if (!test(hint.candMark[c][d])) continue;
-            if (!digits.empty()) digits += "・";
-            digits += std::to_string(d);
-        }
-        if (digits.empty()) continue;
-        if (!text.empty()) text += "、";
-        text += CellText(c) + "の " + digits;
-    }
-    return text;
-}
-
-std::string CellList(const KR_hint& hint) {
-    std::string text;
-    for (int c = 0; c < 81; ++c) {
-        if (hint.cellMark[c] == 0) continue;
-        if (!text.empty()) text += "、";
-        text += CellText(c);
-    }
-    return text;
-}
-
 std::string Joined(const std::vector<std::string>& sentences) {
     std::string text;
     for (const std::string& s : sentences) text += s;
     return text;
 }
 
-// What the marks of one technique family mean, for the caption: fill
-// colour index and its meaning.
-struct FillRole {
-    int index;
-    const char* meaning;
-};
-
-std::vector<FillRole> FillRoles(int technique) {
-    // Chains: assumption A is the start link's end with the green disc.
-    if (technique >= 27)
-        return {{1, "緑の丸（仮定 A で正しくなる候補）"}, {2, "青の丸（仮定 B で正しくなる候補）"},
-                {3, "黄色の丸（どちらの仮定でも正しくなる候補）"}};
-    if (technique == 26)
-        return {{5, "水色の丸（要の組）"}, {1, "緑の丸（一つ目の翼）"}, {2, "青の丸（二つ目の翼）"},
-                {3, "黄色の丸（組をつなぐ数字）"}};
-    if (technique >= 23)
-        return {{1, "緑の丸（一つ目の組）"}, {2, "青の丸（二つ目の組）"}, {3, "黄色の丸（二組をつなぐ数字）"}};
-    return {{1, "緑の丸（パターンの候補）"}};
+std::string WithoutFullStop(std::string text) {
+    if (text.size() >= 3 && text.compare(text.size() - 3, 3, "。") == 0) text.erase(text.size() - 3);
+    return text;
 }
 
-std::string FigureBlock(const Wanted& wanted, const Position& p, const PlaySession& session, int technique) {
+std::string Walk(const std::vector<std::string>& items) {
+    std::string html = "<ol class=\"walk\">\n";
+    for (const std::string& item : items) html += "<li>" + Escape(item) + "</li>\n";
+    return html + "</ol>\n";
+}
+
+// "セル(1,5)に6が入ります。": the answer as every block states it.
+std::string AnswerText(const Position& p) {
+    return CellName(9 * p.row + p.col) + "に" + std::to_string(p.digit) + "が入ります。";
+}
+
+std::string PositionText(const Position& p, bool solvable) {
+    std::string html = "<p>この局面は、次の81文字をコピーし、［問題作成］モードで（［オールクリア］のあとに）［貼り付け］で読み込めます。"
+                       "［解答開始］を押して［ヒント］を押すと、答えを確かめられます（局面の数字はすべて問題の数字になります";
+    if (!solvable) html += "。アシストを実行するか聞かれたら［いいえ］を選んでください";
+    html += "）。<br>\n<span class=\"grid\">" + p.grid + "</span></p>\n";
+    return html;
+}
+
+std::string Origin(const Wanted& wanted, const Position& p, const char* kind) {
     std::ostringstream html;
-    html << "<!-- picture " << wanted.file << " -->\n";
-    html << "<!-- " << p.set << ", puzzle " << p.puzzleNumber << ", after " << p.placements
-         << " placements; written by masuvo-make-help-pictures -->\n";
+    html << "<!-- " << kind << " " << wanted.file << " -->\n";
+    html << "<!-- " << p.set << ", puzzle " << p.puzzleNumber << ", after " << p.placements << " placements";
+    if (p.added > 0) html << ", " << p.added << " more digits of the solution";
+    html << "; written by masuvo-make-help-pictures -->\n";
+    return html.str();
+}
+
+std::string FigureTitle(const Wanted& wanted) {
+    std::string title = wanted.title;
+    if (std::string_view(wanted.form) == "行") title += "（行を基準にした形）";
+    if (std::string_view(wanted.form) == "列") title += "（列を基準にした形）";
+    if (wanted.groupLink) title += "（まとまりの二択を含む形）";
+    return title;
+}
+
+std::string FigureBlock(const Wanted& wanted, const Position& p, const std::vector<WalkStep>& steps, bool solvable) {
+    std::ostringstream html;
+    html << Origin(wanted, p, "picture");
     html << "<table class=\"figure\" cellspacing=\"0\" cellpadding=\"8\">\n";
     html << "<tr><td><img src=\"images/" << wanted.file << ".png\" width=\"451\" height=\"451\" alt=\""
-         << wanted.title << "の例\"></td></tr>\n";
+         << FigureTitle(wanted) << "の例\"></td></tr>\n";
     html << "<tr><td class=\"caption\">\n";
-    html << "<p><b>図：" << wanted.title << "の例</b> <span class=\"file\">(images/" << wanted.file
-         << ".png)</span></p>\n";
+    html << "<p><b>図：" << FigureTitle(wanted) << "の例</b></p>\n";
     html << "<p>ヒントの文：「" << Escape(Joined(p.sentences)) << "」</p>\n";
     if (p.sentences.size() == 1) {
-        html << "<p>一文だけのヒントなので、ヒントの一覧は開かず、盤には ★ だけが付きます。";
-        if (wanted.candidates) html << "この図では 候補表示 も押してあります。";
+        html << "<p>一文だけのヒントなので、ヒントの一覧は開かず、盤には★だけが付きます。";
+        if (wanted.candidates) html << "この図では［候補表示］も押してあります。";
         html << "</p>\n";
     } else {
-        // The list shows each sentence without its full stop.
-        std::string item = p.sentences[p.step];
-        if (item.size() >= 3 && item.compare(item.size() - 3, 3, "。") == 0) item.erase(item.size() - 3);
-        html << "<p>ヒントの一覧の " << (p.step + 1) << " 番目「" << Escape(item)
-             << "」を選び、詳細 を押した状態です。</p>\n";
+        html << "<p>ヒントの一覧の" << (p.step + 1) << "番目「" << Escape(WithoutFullStop(p.sentences[p.step]))
+             << "」を選び、［詳細］を押した状態です。</p>\n";
     }
-    html << "<ul>\n";
-    if (session.hintStep >= 0 && session.hintStep < static_cast<int>(session.hints.size())) {
-        const KR_hint& hint = session.hints[static_cast<size_t>(session.hintStep)];
-        const std::string cells = CellList(hint);
-        if (!cells.empty()) html << "<li>灰色のセル：" << cells << "</li>\n";
-        if (technique >= 27) {
-            const FillRole rings[] = {{15, "黒い輪（出発点の二択。緑の丸の側が仮定 A、青の丸の側が仮定 B）"},
-                                      {1, "緑の輪（仮定 A で正しくなくなる候補）"},
-                                      {2, "青の輪（仮定 B で正しくなくなる候補）"},
-                                      {3, "黄色の輪（どちらの仮定でも正しくなくなる候補）"}};
-            for (const FillRole& role : rings) {
-                const std::string list = CandidateList(hint, [&role](uint8_t m) { return (m >> 4) == role.index; });
-                if (!list.empty()) html << "<li>" << role.meaning << "：" << list << "</li>\n";
-            }
-        }
-        for (const FillRole& role : FillRoles(technique)) {
-            const std::string list = CandidateList(hint, [&role](uint8_t m) { return (m & 15) == role.index; });
-            if (!list.empty()) html << "<li>" << role.meaning << "：" << list << "</li>\n";
-        }
-        const std::string removed = CandidateList(hint, [](uint8_t m) { return (m & 15) == 4; });
-        if (!removed.empty()) html << "<li>取り除かれる候補（桃色の丸）：" << removed << "</li>\n";
+    if (p.sentences.size() > 2) {
+        html << "<p class=\"why\">この解法の前にほかの解法が必要な例です。この形は、より易しい解法で先に解けてしまう局面がほとんどで、"
+                "この解法のすぐあとに数字が入る局面は、手元の問題集からは見つかりませんでした。"
+                "先に出てくる解法のページを読んでから、この例を見てください。</p>\n";
     }
-    html << "<li>★ の" << CellText(9 * p.row + p.col) << "に " << p.digit << " が入ります。</li>\n";
-    html << "</ul>\n";
-    html << "<p>この局面は、次の 81 文字をコピーして 貼り付け で読み込み、解答開始 の後に ヒント "
-            "を押すと確かめられます（すべての数字が問題の数字になります";
-    if (session.solvable != 1) html << "。アシストを実行するか聞かれたら いいえ を選んでください";
-    html << "）。<br>\n";
-    html << "<span class=\"grid\">" << p.grid << "</span></p>\n";
+    html << "<p><b>読み解き</b></p>\n" << Walk(WalkThrough(p.grid, steps, p.row, p.col, p.digit));
+    html << "<p class=\"answer\">答え：" << AnswerText(p) << "</p>\n";
+    if (p.sentences.size() > 1) {
+        const std::string more = FurtherRemovals(p.grid, steps, static_cast<size_t>(p.step));
+        html << "<p>図の桃色の丸は、この一手に必要だった消去だけです。";
+        if (!more.empty()) html << "この形からは、ほかにも" << Escape(more) << "を消せます。";
+        html << "</p>\n";
+    }
+    html << PositionText(p, solvable);
     html << "</td></tr>\n</table>\n";
     html << "<!-- /picture -->";
+    return html.str();
+}
+
+std::string PracticeBlock(const Wanted& wanted, const Position& p, const std::vector<WalkStep>& steps, bool solvable) {
+    std::ostringstream html;
+    html << Origin(wanted, p, "practice");
+    html << "<table class=\"figure\" cellspacing=\"0\" cellpadding=\"8\">\n";
+    html << "<tr><td><img src=\"images/" << wanted.file << ".png\" width=\"451\" height=\"451\" alt=\"練習問題："
+         << wanted.title << "\"></td></tr>\n";
+    html << "<tr><td class=\"caption\">\n";
+    html << "<p><b>練習問題：" << wanted.title << "</b></p>\n";
+    html << "<p>この局面の次の一手は、" << wanted.title << "で決まります。";
+    if (wanted.candidates) html << "図では［候補表示］を押してあります。";
+    html << "どのセルにどの数字が入るか、考えてから答えを見てください。</p>\n";
+    html << PositionText(p, solvable);
+    html << "<!-- answer " << wanted.file << " -->\n";
+    html << "<p>ヒントの文：「" << Escape(Joined(p.sentences)) << "」</p>\n";
+    html << Walk(WalkThrough(p.grid, steps, p.row, p.col, p.digit));
+    html << "<p class=\"answer\">答え：" << AnswerText(p) << "</p>\n";
+    html << "<!-- /answer -->\n";
+    html << "</td></tr>\n</table>\n";
+    html << "<!-- /practice -->";
     return html.str();
 }
 
@@ -336,28 +430,29 @@ bool RenderPosition(const Wanted& wanted, const Position& p, const QString& imag
         std::fprintf(stderr, "%s: solving did not start\n", wanted.file);
         return false;
     }
-    session.RequestHint();
-    if (session.hintRow != p.row || session.hintCol != p.col || session.hintDigit != p.digit ||
-        session.hints.size() != p.sentences.size()) {
-        std::fprintf(stderr, "%s: the session's hint differs from the search's\n", wanted.file);
-        return false;
-    }
-    int technique = 0;
+    std::vector<WalkStep> steps;
     {
         KR_solver board;
         LoadBoard(board, session.values);
         StepSearch(board, false);
-        int i = 0;
-        for (const Step& step : board.steps) {
-            if (step.needed == 0) continue;
-            if (i++ == p.step) technique = step.technique;
-        }
+        steps = NeededSteps(board);
     }
-    if (p.sentences.size() > 1) {
-        session.SelectHintStep(p.step);
-        session.SetDetail(true);
-    } else if (wanted.candidates) {
-        session.ToggleCandidates(true);
+    if (wanted.practice) {
+        // The position as the reader meets it: no hint on the board.
+        if (wanted.candidates) session.ToggleCandidates(true);
+    } else {
+        session.RequestHint();
+        if (session.hintRow != p.row || session.hintCol != p.col || session.hintDigit != p.digit ||
+            session.hints.size() != p.sentences.size()) {
+            std::fprintf(stderr, "%s: the session's hint differs from the search's\n", wanted.file);
+            return false;
+        }
+        if (p.sentences.size() > 1) {
+            session.SelectHintStep(p.step);
+            session.SetDetail(true);
+        } else if (wanted.candidates) {
+            session.ToggleCandidates(true);
+        }
     }
 
     // The window's default board (100%, font 90%) as 画像保存 writes it: no
@@ -370,12 +465,13 @@ bool RenderPosition(const Wanted& wanted, const Position& p, const QString& imag
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
         return false;
     }
-    block = FigureBlock(wanted, p, session, technique);
+    const bool solvable = session.solvable == 1;
+    block = wanted.practice ? PracticeBlock(wanted, p, steps, solvable) : FigureBlock(wanted, p, steps, solvable);
     return true;
 }
 
-// Replaces the figure block of each picture in every page that holds its
-// markers. Returns the names of the pictures that no page shows.
+// Replaces the block of each picture ("picture" or "practice" markers) in
+// every page that holds its markers. Returns the names that no page shows.
 std::vector<std::string> WriteFigureBlocks(const QString& helpFolder, const std::map<std::string, std::string>& blocks) {
     std::map<std::string, bool> placed;
     const QStringList pages = QDir(helpFolder).entryList({u"*.htm"_s}, QDir::Files, QDir::Name);
@@ -386,18 +482,20 @@ std::vector<std::string> WriteFigureBlocks(const QString& helpFolder, const std:
         in.close();
         std::string updated = text;
         for (const auto& [name, block] : blocks) {
-            const std::string open = "<!-- picture " + name + " -->";
-            const std::string close = "<!-- /picture -->";
-            size_t at = 0;
-            while ((at = updated.find(open, at)) != std::string::npos) {
-                const size_t end = updated.find(close, at);
-                if (end == std::string::npos) {
-                    std::fprintf(stderr, "%s: the picture %s has no end marker\n", path.c_str(), name.c_str());
-                    break;
+            for (const char* kind : {"picture", "practice"}) {
+                const std::string open = std::string("<!-- ") + kind + " " + name + " -->";
+                const std::string close = std::string("<!-- /") + kind + " -->";
+                size_t at = 0;
+                while ((at = updated.find(open, at)) != std::string::npos) {
+                    const size_t end = updated.find(close, at);
+                    if (end == std::string::npos) {
+                        std::fprintf(stderr, "%s: the picture %s has no end marker\n", path.c_str(), name.c_str());
+                        break;
+                    }
+                    updated.replace(at, end + close.size() - at, block);
+                    at += block.size();
+                    placed[name] = true;
                 }
-                updated.replace(at, end + close.size() - at, block);
-                at += block.size();
-                placed[name] = true;
             }
         }
         if (updated != text) {
@@ -415,7 +513,8 @@ std::vector<std::string> WriteFigureBlocks(const QString& helpFolder, const std:
 bool MakeTechniquePictures(const QString& source, const QString& helpFolder) {
     const QString imageFolder = helpFolder + u"/images"_s;
     QDir().mkpath(imageFolder);
-    const std::vector<Position> positions = FindPositions((source + u"/tests/data"_s).toStdString());
+    std::vector<Position> positions = FindPositions((source + u"/tests/data"_s).toStdString());
+    for (int w = 0; w < kWantedCount; ++w) Shorten(kWanted[w], positions[w]);
     std::map<std::string, std::string> blocks;
     bool ok = true;
     for (int w = 0; w < kWantedCount; ++w) {
@@ -431,8 +530,8 @@ bool MakeTechniquePictures(const QString& source, const QString& helpFolder) {
             continue;
         }
         blocks[kWanted[w].file] = block;
-        std::printf("%s\t%s %d after %d\t%s\tstep %d\n", kWanted[w].file, p.set.c_str(), p.puzzleNumber,
-                    p.placements, Joined(p.sentences).c_str(), p.step + 1);
+        std::printf("%s\t%s %d after %d (+%d)\t%s\tstep %d\n", kWanted[w].file, p.set.c_str(), p.puzzleNumber,
+                    p.placements, p.added, Joined(p.sentences).c_str(), p.step + 1);
     }
     for (const std::string& name : WriteFigureBlocks(helpFolder, blocks))
         std::fprintf(stderr, "note: no page shows the picture %s\n", name.c_str());

@@ -1,0 +1,412 @@
+#include "ui/tools/help_walkthrough.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+#include "engine/candidates.h"
+
+namespace masuvo {
+
+namespace {
+
+using Digits = std::vector<int>;
+
+std::string BlockName(int b) { return "ブロック" + std::to_string(b + 1); }
+std::string RowName(int r) { return std::to_string(r + 1) + "行目"; }
+std::string ColName(int c) { return std::to_string(c + 1) + "列目"; }
+int RowOf(int cell) { return cell / 9; }
+int ColOf(int cell) { return cell % 9; }
+int BlockOfCell(int cell) { return BlockOf(cell / 9, cell % 9); }
+
+std::string Listed(const std::vector<std::string>& items) {
+    if (items.size() == 2) return items[0] + "と" + items[1];
+    std::string text;
+    for (const std::string& item : items) text += (text.empty() ? "" : "、") + item;
+    return text;
+}
+
+std::string DigitList(const Digits& digits) {
+    std::vector<std::string> items;
+    for (int d : digits) items.push_back(std::to_string(d));
+    return Listed(items);
+}
+
+std::string CellList(const std::vector<int>& cells) {
+    std::vector<std::string> items;
+    for (int c : cells) items.push_back(CellName(c));
+    return Listed(items);
+}
+
+// Marks of one kind, cell by cell in reading order.
+template <typename Test>
+std::map<int, Digits> Marked(const KR_hint& hint, Test test) {
+    std::map<int, Digits> marked;
+    for (int c = 0; c < 81; ++c)
+        for (int d = 1; d <= 9; ++d)
+            if (test(hint.candMark[c][d])) marked[c].push_back(d);
+    return marked;
+}
+
+std::map<int, Digits> Fill(const KR_hint& hint, int index) {
+    return Marked(hint, [index](uint8_t m) { return (m & 15) == index; });
+}
+std::map<int, Digits> Removals(const KR_hint& hint) { return Fill(hint, 4); }
+
+std::vector<int> CellsOf(const std::map<int, Digits>& marked) {
+    std::vector<int> cells;
+    for (const auto& [c, digits] : marked) cells.push_back(c);
+    return cells;
+}
+
+Digits DigitsOf(const std::map<int, Digits>& marked) {
+    std::set<int> digits;
+    for (const auto& [c, ds] : marked) digits.insert(ds.begin(), ds.end());
+    return Digits(digits.begin(), digits.end());
+}
+
+std::vector<int> PatternCells(const KR_hint& hint) {
+    std::vector<int> cells;
+    for (int c = 0; c < 81; ++c)
+        if (hint.cellMark[c] != 0) cells.push_back(c);
+    return cells;
+}
+
+// "セル(1,2)から6、セル(3,4)から5と6".
+std::string RemovalText(const std::map<int, Digits>& removals) {
+    std::vector<std::string> items;
+    for (const auto& [c, digits] : removals) items.push_back(CellName(c) + "から" + DigitList(digits));
+    std::string text;
+    for (const std::string& item : items) text += (text.empty() ? "" : "、") + item;
+    return text;
+}
+
+bool AllSame(const std::vector<int>& cells, int (*key)(int)) {
+    for (int c : cells)
+        if (key(c) != key(cells.front())) return false;
+    return !cells.empty();
+}
+
+// The unit a subset step names: "(ブロック)", "(行)" or "(列)".
+std::string SubsetUnit(const std::string& text, const std::vector<int>& cells) {
+    if (cells.empty()) return "";
+    if (text.find("(ブロック)") != std::string::npos) return BlockName(BlockOfCell(cells.front()));
+    if (text.find("(行)") != std::string::npos) return RowName(RowOf(cells.front()));
+    return ColName(ColOf(cells.front()));
+}
+
+int SubsetSize(const std::string& text) {
+    for (char c : text)
+        if (c >= '2' && c <= '4') return c - '0';
+    return 0;
+}
+
+std::string Remove(const std::map<int, Digits>& removals) {
+    if (removals.empty()) return "";
+    return "そこで" + RemovalText(removals) + "を消します。";
+}
+
+// Numbered sentences of one eliminating step.
+std::vector<std::string> EliminationSentences(const WalkStep& step) {
+    const KR_hint& h = step.hint;
+    const auto removals = Removals(h);
+    const auto green = Fill(h, 1);
+    std::vector<std::string> out;
+    const int t = step.technique;
+    if (t == 5 || t == 6) {
+        const std::vector<int> cells = CellsOf(green);
+        const Digits digits = DigitsOf(green);
+        if (cells.empty() || digits.size() != 1) return {step.text};
+        const std::string d = std::to_string(digits[0]);
+        const std::string block = BlockName(BlockOfCell(cells.front()));
+        const bool row = AllSame(cells, RowOf);
+        const std::string line = row ? RowName(RowOf(cells.front())) : ColName(ColOf(cells.front()));
+        const std::string all = cells.size() == 2 ? "どちらも" : "どれも";
+        const std::string one = cells.size() == 2 ? "どちらか" : "どれか";
+        if (t == 5) {
+            out.push_back(block + "で" + d + "が入れるのは" + CellList(cells) + "だけで、" + all + line + "にあります。");
+            out.push_back(block + "の" + d + "は" + line + "のこの" + one + "に入るので、" + line + "のうち" + block +
+                          "の外のセルには" + d + "は入りません。");
+        } else {
+            out.push_back(line + "で" + d + "が入れるのは" + CellList(cells) + "だけで、" + all + block + "にあります。");
+            out.push_back(line + "の" + d + "は" + block + "のこの" + one + "に入るので、" + block + "のうち" + line +
+                          "の外のセルには" + d + "は入りません。");
+        }
+        out.push_back(Remove(removals));
+        return out;
+    }
+    if (t >= 7 && t <= 18) {
+        const std::vector<int> cells = PatternCells(h);
+        const Digits digits = DigitsOf(green);
+        const int n = SubsetSize(step.text);
+        const std::string unit = SubsetUnit(step.text, cells);
+        const std::string count = std::to_string(n);
+        if (t <= 12) {
+            out.push_back(unit + "の" + CellList(cells) + "の候補は、合わせて" + DigitList(digits) + "の" + count +
+                          "種類だけです。");
+            out.push_back("この" + count + "つのセルに" + DigitList(digits) + "が一つずつ入るので、" + unit +
+                          "のほかのセルには" + DigitList(digits) + "は入りません。");
+        } else {
+            out.push_back(unit + "で" + DigitList(digits) + "が入れるのは、" + CellList(cells) + "の" + count +
+                          "つだけです。");
+            out.push_back(count + "種類の数字が" + count + "つのセルに一つずつ入るので、このセルにはほかの数字は入りません。");
+        }
+        out.push_back(Remove(removals));
+        return out;
+    }
+    if (t == 19 || t == 21 || t == 22) {
+        const std::vector<int> cells = CellsOf(green);
+        const Digits digits = DigitsOf(green);
+        if (cells.empty() || digits.size() != 1) return {step.text};
+        const std::string d = std::to_string(digits[0]);
+        std::set<int> rows, cols;
+        for (int c : cells) {
+            rows.insert(RowOf(c));
+            cols.insert(ColOf(c));
+        }
+        const bool rowForm = LineForm(step) == "行";
+        std::vector<std::string> base, cross;
+        for (int r : rows) (rowForm ? base : cross).push_back(RowName(r));
+        for (int c : cols) (rowForm ? cross : base).push_back(ColName(c));
+        const std::string n = std::to_string(base.size());
+        out.push_back(Listed(base) + "では、" + d + "が入れるセルがどれも" + Listed(cross) + "にしかありません。");
+        out.push_back("この" + n + "つの" + (rowForm ? "行" : "列") + "の" + d + "は、" + Listed(cross) +
+                      "に一つずつ入ります。そのため" + Listed(cross) + "のほかの" + (rowForm ? "行" : "列") + "には" + d +
+                      "は入りません。");
+        out.push_back(Remove(removals));
+        return out;
+    }
+    if (t == 20) {
+        // The pivot shares a unit with both pincers.
+        const std::vector<int> cells = PatternCells(h);
+        const Digits zs = DigitsOf(removals);
+        if (cells.size() != 3 || zs.size() != 1) return {step.text};
+        auto sees = [](int a, int b) {
+            return RowOf(a) == RowOf(b) || ColOf(a) == ColOf(b) || BlockOfCell(a) == BlockOfCell(b);
+        };
+        int pivot = -1;
+        for (int i = 0; i < 3; ++i)
+            if (sees(cells[i], cells[(i + 1) % 3]) && sees(cells[i], cells[(i + 2) % 3])) pivot = i;
+        if (pivot < 0) return {step.text};
+        const int p = cells[pivot], a = cells[(pivot + 1) % 3], b = cells[(pivot + 2) % 3];
+        const std::string z = std::to_string(zs[0]);
+        auto cands = [&h](int c) {
+            Digits ds;
+            for (int d = 1; d <= 9; ++d)
+                if ((h.candMark[c][d] & 15) != 0 && (h.candMark[c][d] & 15) != 4) ds.push_back(d);
+            return ds;
+        };
+        const Digits pc = cands(p);
+        if (pc.size() != 2) return {step.text};
+        const Digits ac = cands(a);
+        const int x = std::find(ac.begin(), ac.end(), pc[0]) != ac.end() ? pc[0] : pc[1];
+        const int y = x == pc[0] ? pc[1] : pc[0];
+        out.push_back("要の" + CellName(p) + "の候補は" + DigitList(pc) + "、はさみの" + CellName(a) + "は" +
+                      DigitList(cands(a)) + "、" + CellName(b) + "は" + DigitList(cands(b)) + "です。");
+        out.push_back("要が" + std::to_string(x) + "なら" + CellName(a) + "が" + z + "、要が" + std::to_string(y) + "なら" +
+                      CellName(b) + "が" + z + "になります。どちらにしても" + z + "は二つのはさみのどちらかに入ります。");
+        out.push_back("両方のはさみと同じユニットにあるセルには" + z + "は入りません。" + Remove(removals));
+        return out;
+    }
+    if (t >= 23 && t <= 26) {
+        const auto blue = Fill(h, 2);
+        const auto yellow = Fill(h, 3);
+        const auto cyan = Fill(h, 5);
+        if (t == 26 && !cyan.empty())
+            out.push_back("要の組（水色）は" + CellList(CellsOf(cyan)) + "で、候補は" + DigitList(DigitsOf(cyan)) +
+                          "です。");
+        out.push_back("一つ目の組（緑）は" + CellList(CellsOf(green)) + "で、候補は" + DigitList(DigitsOf(green)) +
+                      "です。セルの数より候補の種類が一つ多い組です。");
+        out.push_back("二つ目の組（青）は" + CellList(CellsOf(blue)) + "で、候補は" + DigitList(DigitsOf(blue)) +
+                      "です。これもセルの数より候補の種類が一つ多い組です。");
+        if (!yellow.empty())
+            out.push_back("黄色の" + DigitList(DigitsOf(yellow)) + "は、二つの組が同じユニットで接する数字です。" +
+                          "この数字はどちらか一方の組にしか入らないので、もう一方の組は残りの数字で埋まります。");
+        const Digits z = DigitsOf(removals);
+        out.push_back("そのため" + DigitList(z) + "は、どちらかの組に必ず入ります。" + "両方の組の" + DigitList(z) +
+                      "と同じユニットにあるセルには入りません。" + Remove(removals));
+        return out;
+    }
+    if (t >= 27) {
+        const auto start = Marked(h, [](uint8_t m) { return (m >> 4) == 15; });
+        const auto a = Fill(h, 1), b = Fill(h, 2), both = Fill(h, 3);
+        // Candidates joined into a capsule are one end: the digit is in one of them.
+        auto placed = [&h](const std::map<int, Digits>& marked) {
+            std::vector<std::string> items;
+            std::set<std::pair<int, int>> done;
+            for (const auto& [c, ds] : marked) {
+                for (int d : ds) {
+                    if (done.count({c, d}) != 0) continue;
+                    std::vector<int> group{c};
+                    for (size_t k = 0; k < group.size(); ++k) {
+                        const int g = group[k];
+                        for (int n : {g + 1, g + 9}) {
+                            if (n >= 81 || BlockOfCell(n) != BlockOfCell(g)) continue;
+                            if (n == g + 1 && RowOf(n) != RowOf(g)) continue;
+                            const uint8_t bit = n == g + 1 ? 0x10 : 0x20;
+                            if ((h.candFlags[n][d] & bit) == 0 || (h.candFlags[g][d] & bit) == 0) continue;
+                            if ((h.candMark[n][d] & 15) != (h.candMark[c][d] & 15)) continue;
+                            if (std::find(group.begin(), group.end(), n) == group.end()) group.push_back(n);
+                        }
+                    }
+                    for (int g : group) done.insert({g, d});
+                    std::sort(group.begin(), group.end());
+                    if (group.size() == 1) items.push_back(CellName(c) + "に" + std::to_string(d));
+                    else
+                        items.push_back(CellList(group) + (group.size() == 2 ? "のどちらか" : "のどれか") + "（まとまり）に" +
+                                        std::to_string(d));
+                }
+            }
+            std::string text;
+            for (const std::string& item : items) text += (text.empty() ? "" : "、") + item;
+            return text;
+        };
+        std::vector<std::string> ends;
+        for (const auto& [c, ds] : start)
+            for (int d : ds) ends.push_back(CellName(c) + "の" + std::to_string(d));
+        out.push_back("出発点の二択（黒い輪）は" + Listed(ends) + "です。この二つのどちらか一方は必ず正しい数字です。");
+        if (!a.empty()) out.push_back("仮定A（緑の側が正しい）とすると、二択をたどって" + placed(a) + "が入ります。");
+        if (!b.empty()) out.push_back("仮定B（青の側が正しい）とすると、同じようにたどって" + placed(b) + "が入ります。");
+        if (!both.empty()) out.push_back("どちらの仮定でも" + placed(both) + "が入ります（黄色）。");
+        out.push_back("どちらの仮定でも入らない候補は消せます。" + Remove(removals));
+        return out;
+    }
+    return {step.text};
+}
+
+std::string PlacementSentence(const WalkStep& step, int row, int col, int digit) {
+    const std::string d = std::to_string(digit);
+    const std::string cell = CellName(CellIndex(row, col));
+    const std::string& text = step.text;
+    switch (step.technique) {
+        case 0:
+            return BlockName(BlockOf(row, col)) + "で空いているのは" + cell + "だけです。足りない数字は" + d +
+                   "なので、★の" + cell + "に" + d + "が入ります。";
+        case 1: {
+            const std::string line = text.rfind("行", 0) == 0 ? RowName(row) : ColName(col);
+            return line + "で空いているのは" + cell + "だけです。足りない数字は" + d + "なので、★の" + cell + "に" + d +
+                   "が入ります。";
+        }
+        case 2:
+            return BlockName(BlockOf(row, col)) + "で" + d + "が入れるセルは、★の" + cell +
+                   "だけになりました（ほかの空いたセルは、同じ行か列に" + d + "があるか、" + d +
+                   "の候補が消えています）。ここに" + d + "が入ります。";
+        case 3: {
+            const std::string line = text.rfind("行", 0) == 0 ? RowName(row) : ColName(col);
+            return line + "で" + d + "が入れるセルは、★の" + cell + "だけになりました。ここに" + d + "が入ります。";
+        }
+        default:
+            return "★の" + cell + "に残った候補は" + d + "だけです。ここに" + d + "が入ります。";
+    }
+}
+
+}  // namespace
+
+std::string CellName(int cell) {
+    return "セル(" + std::to_string(cell / 9 + 1) + "," + std::to_string(cell % 9 + 1) + ")";
+}
+
+std::string LineForm(const WalkStep& step) {
+    const auto green = Fill(step.hint, 1);
+    const std::vector<int> cells = CellsOf(green);
+    if (cells.empty()) return "";
+    if (step.technique == 5 || step.technique == 6) return AllSame(cells, RowOf) ? "行" : "列";
+    if (step.technique == 19 || step.technique == 21 || step.technique == 22) {
+        // Base rows: the removals lie in the pattern's columns, outside its rows.
+        std::set<int> cols;
+        for (int c : cells) cols.insert(ColOf(c));
+        for (const auto& [c, ds] : Removals(step.hint))
+            if (cols.count(ColOf(c)) == 0) return "列";
+        return "行";
+    }
+    return "";
+}
+
+bool HasGroupLink(const KR_hint& hint) {
+    for (int c = 0; c < 81; ++c)
+        for (int d = 1; d <= 9; ++d)
+            for (uint8_t bit : {uint8_t{0x10}, uint8_t{0x20}, uint8_t{0x40}, uint8_t{0x80}}) {
+                if ((hint.candFlags[c][d] & bit) == 0) continue;
+                const bool horizontal = bit == 0x10 || bit == 0x40;
+                const int pos = horizontal ? c % 9 : c / 9;
+                if (pos % 3 == 0) continue;
+                const int previous = horizontal ? c - 1 : c - 9;
+                if ((hint.candFlags[previous][d] & bit) != 0) return true;
+            }
+    return false;
+}
+
+std::vector<std::string> WalkThrough(const std::string&, const std::vector<WalkStep>& steps, int row, int col,
+                                     int digit) {
+    std::vector<std::string> items;
+    for (size_t i = 0; i + 1 < steps.size(); ++i) {
+        std::vector<std::string> sentences = EliminationSentences(steps[i]);
+        if (steps.size() > 2) sentences.front() = "（" + steps[i].text.substr(0, steps[i].text.size() - 3) + "）" + sentences.front();
+        for (std::string& s : sentences)
+            if (!s.empty()) items.push_back(s);
+    }
+    if (!steps.empty()) items.push_back(PlacementSentence(steps.back(), row, col, digit));
+    return items;
+}
+
+std::string FurtherRemovals(const std::string& grid, const std::vector<WalkStep>& steps, size_t index) {
+    if (index >= steps.size()) return "";
+    int32_t values[81];
+    for (int c = 0; c < 81; ++c) values[c] = grid[c] >= '1' && grid[c] <= '9' ? grid[c] - '0' : 0;
+    uint8_t cand[81][10];
+    ComputeCandidates(values, cand);
+    for (size_t i = 0; i < index; ++i)
+        for (const auto& [c, ds] : Removals(steps[i].hint))
+            for (int d : ds) cand[c][d] = 0;
+    const WalkStep& step = steps[index];
+    const KR_hint& h = step.hint;
+    const auto green = Fill(h, 1);
+    const auto shown = Removals(h);
+    std::map<int, Digits> more;
+    auto consider = [&](int c, int d) {
+        if (values[c] != 0 || cand[c][d] == 0 || h.candMark[c][d] != 0) return;
+        more[c].push_back(d);
+    };
+    const int t = step.technique;
+    const std::vector<int> cells = CellsOf(green);
+    const Digits digits = DigitsOf(green);
+    if ((t == 5 || t == 6) && !cells.empty() && digits.size() == 1) {
+        const int b = BlockOfCell(cells.front());
+        const bool row = AllSame(cells, RowOf);
+        for (int c = 0; c < 81; ++c) {
+            const bool inLine = row ? RowOf(c) == RowOf(cells.front()) : ColOf(c) == ColOf(cells.front());
+            if (t == 5 ? (inLine && BlockOfCell(c) != b) : (!inLine && BlockOfCell(c) == b)) consider(c, digits[0]);
+        }
+    } else if (t >= 7 && t <= 12) {
+        const std::vector<int> pattern = PatternCells(h);
+        for (int c = 0; c < 81; ++c) {
+            if (std::find(pattern.begin(), pattern.end(), c) != pattern.end() || pattern.empty()) continue;
+            const bool inUnit = step.text.find("(ブロック)") != std::string::npos ? BlockOfCell(c) == BlockOfCell(pattern[0])
+                                : step.text.find("(行)") != std::string::npos ? RowOf(c) == RowOf(pattern[0])
+                                                                                : ColOf(c) == ColOf(pattern[0]);
+            if (inUnit)
+                for (int d : digits) consider(c, d);
+        }
+    } else if (t >= 13 && t <= 18) {
+        for (int c : PatternCells(h))
+            for (int d = 1; d <= 9; ++d)
+                if (std::find(digits.begin(), digits.end(), d) == digits.end()) consider(c, d);
+    } else if ((t == 19 || t == 21 || t == 22) && digits.size() == 1) {
+        std::set<int> rows, cols;
+        for (int c : cells) {
+            rows.insert(RowOf(c));
+            cols.insert(ColOf(c));
+        }
+        const bool rowForm = LineForm(step) == "行";
+        for (int c = 0; c < 81; ++c) {
+            const bool cross = rowForm ? cols.count(ColOf(c)) != 0 : rows.count(RowOf(c)) != 0;
+            const bool base = rowForm ? rows.count(RowOf(c)) != 0 : cols.count(ColOf(c)) != 0;
+            if (cross && !base) consider(c, digits[0]);
+        }
+    } else {
+        return "";
+    }
+    return RemovalText(more);
+}
+
+}  // namespace masuvo
