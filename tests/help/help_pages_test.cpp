@@ -348,6 +348,163 @@ TEST(HelpPages, EveryLinkAndPictureResolves) {
     }
 }
 
+// ---- The examples and practice positions written into the pages. ----
+
+// A block between "<!-- KIND NAME -->" and "<!-- /KIND -->".
+struct Block {
+    std::string page;
+    std::string kind;  // "picture" or "practice"
+    std::string name;
+    std::string html;
+};
+
+std::vector<Block> Blocks(const std::string& page) {
+    std::vector<Block> blocks;
+    const std::string html = ReadFile(kHelp / fs::path(page));
+    for (const char* kind : {"picture", "practice"}) {
+        const std::string open = std::string("<!-- ") + kind + " ";
+        const std::string close = std::string("<!-- /") + kind + " -->";
+        for (size_t at = html.find(open); at != std::string::npos; at = html.find(open, at + 1)) {
+            const size_t nameEnd = html.find(" -->", at);
+            const size_t end = html.find(close, at);
+            if (nameEnd == std::string::npos || end == std::string::npos) break;
+            blocks.push_back({page, kind, html.substr(at + open.size(), nameEnd - at - open.size()),
+                              html.substr(at, end - at)});
+        }
+    }
+    return blocks;
+}
+
+// The text between the first `before` after `from` and the next `after`.
+std::string Between(const std::string& text, const std::string& before, const std::string& after, size_t from = 0) {
+    const size_t start = text.find(before, from);
+    if (start == std::string::npos) return "";
+    const size_t end = text.find(after, start + before.size());
+    return end == std::string::npos ? "" : text.substr(start + before.size(), end - start - before.size());
+}
+
+bool IsTechniquePage(const std::string& page) {
+    return page.rfind("問題の解法_", 0) == 0 && page != "問題の解法_推定できません.htm";
+}
+
+// The visible text of a page: no comments, inline tags dropped, every other
+// tag a break ('\x01'), so the line ends between blocks are no spaces.
+std::string VisibleText(const std::string& html) {
+    std::string text;
+    for (size_t i = 0; i < html.size();) {
+        if (html.compare(i, 4, "<!--") == 0) {
+            const size_t end = html.find("-->", i);
+            i = end == std::string::npos ? html.size() : end + 3;
+        } else if (html.compare(i, 7, "<style ") == 0 || html.compare(i, 7, "<style>") == 0) {
+            const size_t end = html.find("</style>", i);
+            i = end == std::string::npos ? html.size() : end + 8;
+        } else if (html[i] == '<') {
+            const size_t end = html.find('>', i);
+            std::string tag = html.substr(i + 1, end == std::string::npos ? 0 : end - i - 1);
+            if (!tag.empty() && tag[0] == '/') tag.erase(0, 1);
+            tag = tag.substr(0, tag.find(' '));
+            if (tag != "a" && tag != "b" && tag != "span" && tag != "i" && tag != "em" && tag != "strong") text += '\x01';
+            i = end == std::string::npos ? html.size() : end + 1;
+        } else {
+            text += html[i++];
+        }
+    }
+    return text;
+}
+
+// Every position a page shows, run through the engine, gives the hint text,
+// the cell and the digit the page states for it.
+TEST(HelpPages, ExamplesAndPracticePositionsAreTheEnginesHints) {
+    int checked = 0;
+    for (const std::string& page : HelpPages()) {
+        for (const Block& block : Blocks(page)) {
+            SCOPED_TRACE(page + ": " + block.name);
+            const std::string grid = Between(block.html, "<span class=\"grid\">", "</span>");
+            const std::string hint = Between(block.html, "ヒントの文：「", "」");
+            const std::string answer = Between(block.html, "<p class=\"answer\">答え：", "</p>");
+            ASSERT_EQ(grid.size(), 81u);
+            ASSERT_FALSE(hint.empty());
+            KR_solver board;
+            ASSERT_TRUE(ParseGrid(grid, board));
+            ASSERT_EQ(StepSearch(board, false), 1);
+            std::string text;
+            int steps = 0;
+            for (const Step& step : board.steps) {
+                if (step.needed == 0) continue;
+                text += step.text.str();
+                ++steps;
+            }
+            EXPECT_EQ(text, hint);
+            EXPECT_EQ(answer, "セル(" + std::to_string(board.placeRow + 1) + "," + std::to_string(board.placeCol + 1) +
+                                  ")に" + std::to_string(board.placeDigit) + "が入ります。");
+            // A chain longer than the technique and its placement says why.
+            if (steps > 2 && block.kind == "picture")
+                EXPECT_NE(block.html.find("class=\"why\""), std::string::npos) << steps << " steps without a reason";
+            // Every position is walked through, the practice's inside its hidden answer.
+            const std::string walk = block.kind == "practice" ? Between(block.html, "<!-- answer ", "<!-- /answer -->")
+                                                              : block.html;
+            EXPECT_NE(walk.find("<ol class=\"walk\">\n<li>"), std::string::npos) << "no walk-through";
+            if (block.kind == "practice") EXPECT_NE(walk.find("class=\"answer\""), std::string::npos);
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 40);
+}
+
+// Every technique page teaches: examples walked through (above), a paragraph
+// on how to spot the pattern from 隠れた数字 on, and a practice position.
+TEST(HelpPages, TechniquePagesHaveSpottingAdviceAndPractice) {
+    const std::set<std::string> basic = {"ブロックの完成", "ラインの完成", "行の完成", "列の完成", "ブロック内の配置",
+                                         "ライン内の配置", "行内の配置", "列内の配置", "セルの完成"};
+    for (const std::string& page : HelpPages()) {
+        if (!IsTechniquePage(page)) continue;
+        const std::string html = ReadFile(kHelp / fs::path(page));
+        const std::string name = page.substr(std::string("問題の解法_").size(), page.size() - 4 - std::string("問題の解法_").size());
+        int pictures = 0, practices = 0;
+        for (const Block& block : Blocks(page)) (block.kind == "picture" ? pictures : practices) += 1;
+        EXPECT_GE(pictures, 1) << page;
+        EXPECT_EQ(practices, 1) << page;
+        if (basic.count(name) == 0) {
+            const std::string spot = Between(html, "<h2 id=\"spot\">", "<h2");
+            EXPECT_GT(spot.size(), 200u) << page << " has no paragraph on how to spot it";
+            EXPECT_NE(spot.find("ほかの本やサイト"), std::string::npos) << page << " names no other names";
+        }
+    }
+}
+
+// Clean Japanese typography and no picture paths in the text a reader sees.
+TEST(HelpPages, VisibleTextHasNoSpacedJapaneseAndNoFileNames) {
+    // A character of the Japanese scripts, punctuation and full-width forms.
+    auto japanese = [](const std::string& text, size_t at, bool before) -> bool {
+        size_t start = at;
+        if (before) {
+            if (at == 0) return false;
+            start = at - 1;
+            while (start > 0 && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) --start;
+        }
+        const unsigned char c = static_cast<unsigned char>(text[start]);
+        if (c < 0xE0 || start + 2 >= text.size()) return false;
+        const unsigned code = ((c & 0x0F) << 12) | ((static_cast<unsigned char>(text[start + 1]) & 0x3F) << 6) |
+                              (static_cast<unsigned char>(text[start + 2]) & 0x3F);
+        return (code >= 0x3000 && code <= 0x30FF) || (code >= 0x4E00 && code <= 0x9FFF) || (code >= 0xFF00 && code <= 0xFFEF);
+    };
+    for (const std::string& page : HelpPages()) {
+        const std::string html = ReadFile(kHelp / fs::path(page));
+        const size_t body = html.find("<body");
+        const std::string text = VisibleText(body == std::string::npos ? html : html.substr(body));
+        for (size_t i = 0; i < text.size(); ++i) {
+            if (text[i] != ' ' && text[i] != '\n') continue;
+            size_t j = i;
+            while (j < text.size() && (text[j] == ' ' || text[j] == '\n')) ++j;
+            if (japanese(text, i, true) && japanese(text, j, false))
+                ADD_FAILURE() << page << ": a space between Japanese characters in \""
+                              << text.substr(i >= 12 ? i - 12 : 0, 30) << "\"";
+            i = j;
+        }
+        EXPECT_EQ(text.find("images/"), std::string::npos) << page << " shows a picture's file name";
+    }
+}
+
 // Every technique page has a 練習 link "practice:N" whose catalogue entry N
 // is one the page itself describes.
 TEST(HelpPages, PracticeLinksNameTheirPagesTechnique) {
