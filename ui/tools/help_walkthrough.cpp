@@ -141,15 +141,18 @@ std::vector<std::string> EliminationSentences(const WalkStep& step) {
         const int n = SubsetSize(step.text);
         const std::string unit = SubsetUnit(step.text, cells);
         const std::string count = std::to_string(n);
+        // 定員確定 (7..12): n digits fit only into n cells, which lose their
+        // other candidates; 陰の定員確定 (13..18): n cells hold only n digits,
+        // which the rest of the unit loses.
         if (t <= 12) {
+            out.push_back(unit + "で" + DigitList(digits) + "が入れるのは、" + CellList(cells) + "の" + count +
+                          "つだけです。");
+            out.push_back(count + "種類の数字が" + count + "つのセルに一つずつ入るので、このセルにはほかの数字は入りません。");
+        } else {
             out.push_back(unit + "の" + CellList(cells) + "の候補は、合わせて" + DigitList(digits) + "の" + count +
                           "種類だけです。");
             out.push_back("この" + count + "つのセルに" + DigitList(digits) + "が一つずつ入るので、" + unit +
                           "のほかのセルには" + DigitList(digits) + "は入りません。");
-        } else {
-            out.push_back(unit + "で" + DigitList(digits) + "が入れるのは、" + CellList(cells) + "の" + count +
-                          "つだけです。");
-            out.push_back(count + "種類の数字が" + count + "つのセルに一つずつ入るので、このセルにはほかの数字は入りません。");
         }
         out.push_back(Remove(removals));
         return out;
@@ -209,22 +212,47 @@ std::vector<std::string> EliminationSentences(const WalkStep& step) {
         return out;
     }
     if (t >= 23 && t <= 26) {
-        const auto blue = Fill(h, 2);
-        const auto yellow = Fill(h, 3);
-        const auto cyan = Fill(h, 5);
-        if (t == 26 && !cyan.empty())
-            out.push_back("要の組（水色）は" + CellList(CellsOf(cyan)) + "で、候補は" + DigitList(DigitsOf(cyan)) +
-                          "です。");
-        out.push_back("一つ目の組（緑）は" + CellList(CellsOf(green)) + "で、候補は" + DigitList(DigitsOf(green)) +
-                      "です。セルの数より候補の種類が一つ多い組です。");
-        out.push_back("二つ目の組（青）は" + CellList(CellsOf(blue)) + "で、候補は" + DigitList(DigitsOf(blue)) +
-                      "です。これもセルの数より候補の種類が一つ多い組です。");
-        if (!yellow.empty())
-            out.push_back("黄色の" + DigitList(DigitsOf(yellow)) + "は、二つの組が同じユニットで接する数字です。" +
-                          "この数字はどちらか一方の組にしか入らないので、もう一方の組は残りの数字で埋まります。");
+        // The sets: cells with green, blue and cyan marks; a pattern cell with
+        // only linking digits belongs to the set that has no other cell.
+        std::vector<int> a = CellsOf(green), b = CellsOf(Fill(h, 2)), c = CellsOf(Fill(h, 5));
+        for (int cell : PatternCells(h)) {
+            auto in = [cell](const std::vector<int>& v) { return std::find(v.begin(), v.end(), cell) != v.end(); };
+            if (in(a) || in(b) || in(c)) continue;
+            (a.empty() ? a : b).push_back(cell);
+        }
+        std::sort(a.begin(), a.end());
+        std::sort(b.begin(), b.end());
+        auto digitsOf = [&h](const std::vector<int>& cells) {
+            std::set<int> ds;
+            for (int cell : cells)
+                for (int d = 1; d <= 9; ++d) {
+                    const int m = h.candMark[cell][d] & 15;
+                    if (m != 0 && m != 4) ds.insert(d);
+                }
+            return Digits(ds.begin(), ds.end());
+        };
+        auto describe = [&](const std::string& name, const std::vector<int>& cells) {
+            return name + "は" + CellList(cells) + "で、候補は" + DigitList(digitsOf(cells)) + "の" +
+                   std::to_string(digitsOf(cells).size()) + "種類です。" + std::to_string(cells.size()) +
+                   "つのセルに対して一種類多い、ほぼ確定の組です。";
+        };
+        const Digits links = DigitsOf(Fill(h, 3));
         const Digits z = DigitsOf(removals);
-        out.push_back("そのため" + DigitList(z) + "は、どちらかの組に必ず入ります。" + "両方の組の" + DigitList(z) +
-                      "と同じユニットにあるセルには入りません。" + Remove(removals));
+        if (t == 26 && !c.empty()) out.push_back(describe("要の組（水色）", c));
+        out.push_back(describe(t == 26 ? "一つ目のはさみの組（緑）" : "一つ目の組（緑）", a));
+        out.push_back(describe(t == 26 ? "二つ目のはさみの組（青）" : "二つ目の組（青）", b));
+        if (step.text.find("ダブル") != std::string::npos) {
+            out.push_back("二つの組をつなぐ数字が" + DigitList(links) + "の二つあります（黄色）。どちらの数字も、組の中では互いに同じユニットにあるので、二つの組の両方には入れません。");
+            out.push_back("つなぐ数字が一方の組にしか入らないので、二つの組はどちらも、残りの数字で定員がいっぱいになります。組のどの数字も、その組の中に必ず入ります。");
+            out.push_back("組の数字と同じユニットにある、組の外のセルからは、その数字を消せます。" + Remove(removals));
+        } else if (t == 26) {
+            out.push_back("要の組は、一つ目のはさみの組とも二つ目のはさみの組とも、別々の黄色の数字でつながっています。要の組は候補がセルより一種類多いだけなので、この二つの数字の少なくとも一方は要の組に入ります。");
+            out.push_back("要の組に入った数字は、それでつながるはさみの組には入れないので、そのはさみの組は残りの数字だけで埋まります。");
+            out.push_back("そのため" + DigitList(z) + "は、二つのはさみの組のどちらかに必ず入ります。両方のはさみの組の" + DigitList(z) + "と同じユニットにあるセルには入りません。" + Remove(removals));
+        } else {
+            out.push_back("黄色の" + DigitList(links) + "は二つの組をつなぐ数字で、組の中では互いに同じユニットにあるので、二つの組の両方には入れません。そのため、少なくとも一方の組は残りの数字だけで埋まります。");
+            out.push_back("埋まった側の組には" + DigitList(z) + "が必ず入るので、" + DigitList(z) + "はどちらかの組に入ります。両方の組の" + DigitList(z) + "と同じユニットにあるセルには入りません。" + Remove(removals));
+        }
         return out;
     }
     if (t >= 27) {
@@ -377,7 +405,7 @@ std::string FurtherRemovals(const std::string& grid, const std::vector<WalkStep>
             const bool inLine = row ? RowOf(c) == RowOf(cells.front()) : ColOf(c) == ColOf(cells.front());
             if (t == 5 ? (inLine && BlockOfCell(c) != b) : (!inLine && BlockOfCell(c) == b)) consider(c, digits[0]);
         }
-    } else if (t >= 7 && t <= 12) {
+    } else if (t >= 13 && t <= 18) {
         const std::vector<int> pattern = PatternCells(h);
         for (int c = 0; c < 81; ++c) {
             if (std::find(pattern.begin(), pattern.end(), c) != pattern.end() || pattern.empty()) continue;
@@ -387,7 +415,7 @@ std::string FurtherRemovals(const std::string& grid, const std::vector<WalkStep>
             if (inUnit)
                 for (int d : digits) consider(c, d);
         }
-    } else if (t >= 13 && t <= 18) {
+    } else if (t >= 7 && t <= 12) {
         for (int c : PatternCells(h))
             for (int d = 1; d <= 9; ++d)
                 if (std::find(digits.begin(), digits.end(), d) == digits.end()) consider(c, d);

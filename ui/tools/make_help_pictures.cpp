@@ -360,7 +360,7 @@ std::string FigureBlock(const Wanted& wanted, const Position& p, const std::vect
     std::ostringstream html;
     html << Origin(wanted, p, "picture");
     html << "<table class=\"figure\" cellspacing=\"0\" cellpadding=\"8\">\n";
-    html << "<tr><td><img src=\"images/" << wanted.file << ".png\" width=\"451\" height=\"451\" alt=\""
+    html << "<tr><td><img src=\"images/" << wanted.file << ".png\" width=\"471\" height=\"471\" alt=\""
          << FigureTitle(wanted) << "の例\"></td></tr>\n";
     html << "<tr><td class=\"caption\">\n";
     html << "<p><b>図：" << FigureTitle(wanted) << "の例</b></p>\n";
@@ -396,7 +396,7 @@ std::string PracticeBlock(const Wanted& wanted, const Position& p, const std::ve
     std::ostringstream html;
     html << Origin(wanted, p, "practice");
     html << "<table class=\"figure\" cellspacing=\"0\" cellpadding=\"8\">\n";
-    html << "<tr><td><img src=\"images/" << wanted.file << ".png\" width=\"451\" height=\"451\" alt=\"練習問題："
+    html << "<tr><td><img src=\"images/" << wanted.file << ".png\" width=\"471\" height=\"471\" alt=\"練習問題："
          << wanted.title << "\"></td></tr>\n";
     html << "<tr><td class=\"caption\">\n";
     html << "<p><b>練習問題：" << wanted.title << "</b></p>\n";
@@ -412,6 +412,30 @@ std::string PracticeBlock(const Wanted& wanted, const Position& p, const std::ve
     html << "</td></tr>\n</table>\n";
     html << "<!-- /practice -->";
     return html.str();
+}
+
+// The board with the row numbers at its left and the column numbers above,
+// so that every セル(行,列) the walk-through names can be found without
+// telling the marks' colours apart.
+constexpr int kMargin = 20;
+
+QImage WithCoordinates(const QImage& board) {
+    QImage image(board.width() + kMargin, board.height() + kMargin, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.drawImage(kMargin, kMargin, board);
+    QFont font(u"Arial"_s);
+    font.setPixelSize(12);
+    painter.setFont(font);
+    painter.setPen(QColor(0x60, 0x60, 0x60));
+    const double cell = (board.width() - 1) / 9.0;
+    for (int i = 0; i < 9; ++i) {
+        const QString number = QString::number(i + 1);
+        painter.drawText(QRectF(kMargin + cell * i, 0, cell, kMargin), Qt::AlignCenter, number);
+        painter.drawText(QRectF(0, kMargin + cell * i, kMargin, cell), Qt::AlignCenter, number);
+    }
+    return image;
 }
 
 bool RenderPosition(const Wanted& wanted, const Position& p, const QString& imageFolder, std::string& block) {
@@ -459,7 +483,7 @@ bool RenderPosition(const Wanted& wanted, const Position& p, const QString& imag
     // selection frame over the red frame of the cell to look at.
     BoardPaintOptions options;
     options.selectionFrame = false;
-    const QImage image = RenderBoard(session, options);
+    const QImage image = WithCoordinates(RenderBoard(session, options));
     const QString path = imageFolder + u'/' + QString::fromLatin1(wanted.file) + u".png"_s;
     if (!image.save(path, "PNG")) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
