@@ -23,6 +23,7 @@
 #include <QFile>
 #include <QImage>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QSettings>
@@ -592,6 +593,9 @@ public:
 private:
     PlaySession& S() { return window_->session(); }
 
+    // Real time passing, with the window's timers running.
+    void Think(int milliseconds) { QTest::qWait(milliseconds); }
+
     void Settle() {
         for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
     }
@@ -664,7 +668,10 @@ private:
         ClickCell(empty / 9, empty % 9, Qt::RightButton);
         CNumberDlg* pad = window_->numberPad();
         if (pad == nullptr || !pad->isVisible()) return false;
-        QTest::mouseMove(pad, pad->ItemCentre(5));
+        // The pointer over the 5, as the window gets it from the desktop.
+        const QPointF at = pad->ItemCentre(5);
+        QMouseEvent move(QEvent::MouseMove, at, pad->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(pad, &move);
         const bool saved = Save(u"screen_number_pad"_s, WindowAndPopups());
         Key(Qt::Key_Escape);
         return saved;
@@ -677,6 +684,9 @@ private:
         if (!Click(window_.get(), u"startButton"_s) || S().mode != 1) return false;
         int row = 0, col = 0, digit = 0, sentences = 0;
         for (int moves = 0; moves < 81 && NextMove(row, col, digit, sentences) && sentences == 1; ++moves) {
+            // A player's pace: a few seconds for each move, so the clock and
+            // the review's move times are those of a real play.
+            Think(2000 + 1000 * (moves % 3));
             ClickCell(row, col);
             Key(Qt::Key_0 + digit);
         }
@@ -694,9 +704,12 @@ private:
         if (!Save(u"screen_solving"_s, {window_.get()})) return false;
 
         if (!Click(window_.get(), u"candidatesButton"_s) || !S().candidatesShown) return false;
+        // The next tick of the clock shows the penalty in the elapsed time.
+        Think(1100);
         if (!Save(u"screen_candidates"_s, {window_.get()})) return false;
         Click(window_.get(), u"candidatesButton"_s);
 
+        Think(3000);
         if (!Click(window_.get(), u"hintButton"_s)) return false;
         CHintDlg* dialog = window_->hintDialog();
         if (dialog == nullptr) {
@@ -742,6 +755,7 @@ private:
         // In the engine's order, so every move has its shortest chain.
         int row = 0, col = 0, digit = 0, sentences = 0;
         for (int moves = 0; moves < 81 && NextMove(row, col, digit, sentences); ++moves) {
+            Think(moves % 4 == 0 ? 2000 : 1000);
             ClickCell(row, col);
             Key(Qt::Key_0 + digit);
         }
