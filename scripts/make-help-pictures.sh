@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Draws the pictures of the help pages in resources/help/images and rewrites
-# the figure blocks of the technique pages: for every technique the position
-# of the puzzle sets in tests/data whose hint uses it with the shortest chain,
-# rendered by the board painter with its hint overlay; then the main window
-# and its dialogs, grabbed offscreen for the operation pages. The history
-# dialog is copied from docs/screenshots (it needs earlier records to show
-# anything). The same sets give the same technique pictures; the window
-# pictures can differ in a second of the clock.
+# the figure and practice blocks of the technique pages: for every example
+# and practice position the position of the puzzle sets in tests/data whose
+# hint shows the technique with the shortest chain (digits of the solution
+# added where that shortens it), rendered by the board painter with its hint
+# overlay, walked through in numbered steps; then the main window and its
+# dialogs, grabbed offscreen while a play goes on at a player's pace (about a
+# minute and a half of real time). The history dialog is copied from
+# docs/screenshots (it needs earlier records to show anything). The same sets
+# give the same technique pictures; the window pictures can differ in a
+# second of the clock.
 #
 # usage: scripts/make-help-pictures.sh [build folder]   (default build)
 set -euo pipefail

@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QScrollBar>
+#include <QSignalSpy>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
@@ -145,6 +147,58 @@ private slots:
             break;
         }
         Shot(u"help_window"_s, {help});
+    }
+
+    // Brings the first block holding `text` to the top of the page.
+    static void ScrollTo(CHelpWindow* help, const QString& text) {
+        QTextBrowser* browser = help->browser();
+        const QTextCursor found = browser->document()->find(text);
+        QVERIFY2(!found.isNull(), qPrintable(text));
+        QTextCursor at(found.block());
+        browser->setTextCursor(at);
+        const int top = browser->cursorRect(at).top() + browser->verticalScrollBar()->value();
+        browser->verticalScrollBar()->setValue(top - 8);
+    }
+
+    // A technique page read as a learner reads it: the picture's walk-through,
+    // then the practice position with its answer first hidden, then shown.
+    void aPageWalksThroughItsExampleAndHidesThePracticeAnswer() {
+        CHelpWindow* help = CHelpWindow::OpenTopic(u"問題の解法_隠れた数字.htm"_s);
+        QVERIFY(help != nullptr);
+        help->move(60, 30);
+        QVERIFY(QTest::qWaitForWindowExposed(help));
+        ScrollTo(help, u"読み解き"_s);
+        Shot(u"help_walkthrough"_s, {help});
+
+        help = CHelpWindow::OpenTopic(u"問題の解法_三すくみ.htm"_s);
+        QVERIFY(help != nullptr);
+        help->move(60, 30);
+        QVERIFY(QTest::qWaitForWindowExposed(help));
+        ScrollTo(help, u"読み解き"_s);
+        Shot(u"help_walkthrough_sansukumi"_s, {help});
+
+        ScrollTo(help, u"練習問題："_s);
+        const QString hidden = help->browser()->toPlainText();
+        const qsizetype practice = hidden.indexOf(u"練習問題："_s);
+        QVERIFY(hidden.indexOf(u"答えを見る"_s, practice) > practice);
+        QVERIFY(hidden.indexOf(u"答え：セル"_s, practice) < 0);
+        QSignalSpy drills(&CHelpWindow::Links(), &HelpLinks::practiceRequested);
+        help->FollowLink(QUrl(u"answer:practice_sansukumi"_s));
+        const QString shown = help->browser()->toPlainText();
+        QVERIFY(shown.indexOf(u"答え：セル"_s, practice) > practice);
+        ScrollTo(help, u"答えを隠す"_s);
+        Shot(u"help_practice_answer"_s, {help});
+        // 練習 asks for drills of 三すくみ, catalogue entry 20.
+        help->FollowLink(QUrl(u"practice:20"_s));
+        QCOMPARE(drills.size(), 1);
+        QCOMPARE(drills.at(0).at(0).toInt(), 20);
+
+        help = CHelpWindow::OpenTopic(u"はじめての方へ.htm"_s);
+        QVERIFY(help != nullptr);
+        help->move(60, 30);
+        QVERIFY(QTest::qWaitForWindowExposed(help));
+        QVERIFY(help->browser()->toPlainText().contains(u"解法を覚える順番"_s));
+        Shot(u"help_first_steps"_s, {help});
     }
 
     void theOperationPagesFromTheMainWindow() {

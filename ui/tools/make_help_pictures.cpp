@@ -1,14 +1,21 @@
 // Draws the pictures of the help pages with the program's own board painter.
 //
 // Technique pictures: the puzzle sets under tests/data are solved placement
-// by placement; for every wanted step sentence the position whose hint chain
-// is the shortest (the first such in reading order on a tie) is loaded into a
-// headless session, the hint is asked for, the step of that sentence is
-// selected and the board is rendered with its overlay into
-// resources/help/images/<name>.png. The figure block of each picture (the
-// picture, what it shows, the position as 81 characters) is written between
-// the markers "<!-- picture NAME -->" and "<!-- /picture -->" of the pages,
-// so a caption always describes its picture. The same sets give the same
+// by placement; for every wanted picture the position whose hint chain shows
+// the step (in the wanted row or column form, with a group link where asked)
+// with the shortest chain is kept, the first such in reading order on a tie;
+// a practice position is the best one from another puzzle. A chain longer
+// than the step and its placement is shortened by adding digits of the
+// solution one at a time while that shortens it. The position is loaded into
+// a headless session, the hint is asked for, the step is selected and the
+// board is rendered with its overlay and row and column numbers into
+// resources/help/images/<name>.png (a practice position without the hint).
+// The block of each picture (the picture, the walk-through of its chain, the
+// answer, the position as 81 characters) is written between the markers
+// "<!-- picture NAME -->" or "<!-- practice NAME -->" and their end markers
+// in the pages, so a caption always describes its picture; a practice
+// position's answer sits between "<!-- answer NAME -->" markers, which the
+// help window keeps hidden until asked. The same sets give the same
 // positions, pictures and captions.
 //
 // Window pictures: the real main window (offscreen), driven through a play
