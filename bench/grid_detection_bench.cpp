@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include "vision/image_decoding.h"
 #include "vision/grid_detection.h"
 
 namespace {
@@ -72,8 +72,9 @@ int main(int argc, char** argv) {
         std::sort(files.begin(), files.end());
         int outlines = 0;
         for (const auto& file : files) {
-            cv::Mat picture = cv::imread(file.string(), cv::IMREAD_COLOR | cv::IMREAD_IGNORE_ORIENTATION);
-            if (picture.empty()) continue;
+            cv::Mat picture;
+            masuvo::PictureFailure failure;
+            if (!masuvo::DecodePictureFile(file.string(), picture, failure)) continue;
             masuvo::GridDetection found;
             const bool ok = masuvo::DetectGrid(picture, 0, 0, false, found);
             outlines += ok && !found.wholePicture;

@@ -17,9 +17,9 @@
 #include <vector>
 
 #include <opencv2/core/utility.hpp>
-#include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include "vision/image_decoding.h"
 #include "vision/board_recognition.h"
 #include "vision/digit_classifier.h"
 
@@ -148,8 +148,9 @@ void RegisterPhotos(const std::string& folder) {
     }
     std::sort(photos.begin(), photos.end());
     for (const std::filesystem::path& path : photos) {
-        const cv::Mat picture = cv::imread(path.string(), cv::IMREAD_COLOR);
-        if (picture.empty()) continue;
+        cv::Mat picture;
+        PictureFailure failure;
+        if (!DecodePictureFile(path.string(), picture, failure)) continue;
         benchmark::RegisterBenchmark(("RecognizePhoto/" + path.filename().string()).c_str(),
                                      [picture](benchmark::State& state) {
                                          BoardDigits digits;

@@ -5,9 +5,9 @@
 #include "cli/creation_commands.h"
 #include "cli/engine_commands.h"
 #include "cli/judge_command.h"
-#include "cli/recognize_command.h"
 #include "cli/report_commands.h"
 #include "cli/stats_command.h"
+#include "cli/vision_program.h"
 #include "session/play_session.h"
 
 namespace {
@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(command, "stats") == 0) return masuvo::cli::RunStats(argc, argv);
     if (std::strcmp(command, "create") == 0) return masuvo::cli::RunCreate(argc, argv);
     if (std::strcmp(command, "unsolvable") == 0) return masuvo::cli::RunUnsolvable(argc, argv);
-    if (std::strcmp(command, "recognize") == 0) return masuvo::cli::RunRecognize(argc, argv);
+    if (std::strcmp(command, "recognize") == 0) return masuvo::cli::RunVisionProgram(argc, argv);
     std::fprintf(stderr, "masuvo-cli: unknown command '%s'\n", command);
     PrintUsage();
     return 2;

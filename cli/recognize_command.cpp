@@ -2,19 +2,19 @@
 
 #include <unistd.h>
 
-#include <cerrno>
+#include <cstdlib>
 #include <cstdio>
 #include <filesystem>
 #include <string_view>
 #include <vector>
 
 #include <opencv2/core.hpp>
-#include <opencv2/imgcodecs.hpp>
-#include <opencv2/imgproc.hpp>
 
 #include "cli/puzzle_input.h"
+#include "cli/vision_program.h"
 #include "files/text_file.h"
 #include "vision/board_recognition.h"
+#include "vision/image_decoding.h"
 #include "vision/model_file.h"
 
 namespace masuvo::cli {
@@ -22,10 +22,6 @@ namespace masuvo::cli {
 namespace {
 
 constexpr const char* kModelName = "Masuvo.dat";
-// The same limits as the window's picture import.
-constexpr size_t kMaxPictureBytes = size_t{256} << 20;
-constexpr size_t kMaxPicturePixels = 100'000'000;
-
 int Usage() {
     std::fputs("usage: masuvo-cli recognize [--model PATH] IMAGE...\n", stderr);
     return 2;
@@ -51,62 +47,19 @@ std::string OneLine(std::string text) {
     return text;
 }
 
-// Decodes a picture into 8-bit BGR the way the window does: the stored
-// orientation is not applied, transparent pixels become white paper, grey
-// and 16-bit pictures are widened and narrowed.
+// The same decoder as the window's, with the same limits and scaling; the
+// reasons worded for a terminal.
 bool DecodePicture(const std::string& path, cv::Mat& picture, std::string& reason) {
-    std::string bytes;
-    int error = 0;
-    if (!ReadFileBytes(path, bytes, error, kMaxPictureBytes)) {
-        reason = error == EFBIG ? "file larger than 256 MiB" : SystemErrorText(error);
-        return false;
+    PictureFailure failure;
+    if (DecodePictureFile(path, picture, failure)) return true;
+    switch (failure.error) {
+        case PictureError::FileUnreadable: reason = SystemErrorText(failure.errorNumber); break;
+        case PictureError::FileTooLarge: reason = "file larger than 256 MiB"; break;
+        case PictureError::EmptyFile: reason = "empty file"; break;
+        case PictureError::TooManyPixels: reason = "picture larger than 100 megapixels"; break;
+        default: reason = "not a picture this program can decode"; break;
     }
-    if (bytes.empty()) {
-        reason = "empty file";
-        return false;
-    }
-    cv::Mat decoded;
-    try {
-        const cv::Mat raw(1, static_cast<int>(bytes.size()), CV_8U, bytes.data());
-        decoded = cv::imdecode(raw, cv::IMREAD_UNCHANGED);
-    } catch (const cv::Exception&) {
-        decoded.release();
-    }
-    if (decoded.empty() || decoded.dims != 2) {
-        reason = "not a picture this program can decode";
-        return false;
-    }
-    if (static_cast<size_t>(decoded.rows) * static_cast<size_t>(decoded.cols) > kMaxPicturePixels) {
-        reason = "picture larger than 100 megapixels";
-        return false;
-    }
-    if (decoded.depth() == CV_16U) {
-        decoded.convertTo(decoded, CV_8U, 1.0 / 257.0);
-    } else if (decoded.depth() == CV_32F) {
-        decoded.convertTo(decoded, CV_8U, 255.0);
-    } else if (decoded.depth() != CV_8U) {
-        reason = "unsupported picture depth";
-        return false;
-    }
-    switch (decoded.channels()) {
-        case 1:
-            cv::cvtColor(decoded, picture, cv::COLOR_GRAY2BGR);
-            return true;
-        case 3:
-            picture = decoded;
-            return true;
-        case 4:
-            for (int y = 0; y < decoded.rows; ++y) {
-                cv::Vec4b* row = decoded.ptr<cv::Vec4b>(y);
-                for (int x = 0; x < decoded.cols; ++x)
-                    if (row[x][3] == 0) row[x] = cv::Vec4b(255, 255, 255, 0);
-            }
-            cv::cvtColor(decoded, picture, cv::COLOR_BGRA2BGR);
-            return true;
-        default:
-            reason = "unsupported number of colour channels";
-            return false;
-    }
+    return false;
 }
 
 std::string BoardText(const BoardDigits& digits) {
@@ -120,6 +73,9 @@ std::string BoardText(const BoardDigits& digits) {
 
 std::string ProgramFolder() {
     std::error_code ec;
+    // Started by masuvo-cli: the model is looked for from masuvo-cli's folder.
+    if (const char* cli = std::getenv(kCliPathVariable); cli != nullptr && cli[0] != '\0')
+        return std::filesystem::path(cli).parent_path().string();
     const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (ec) return std::string();
     return exe.parent_path().string();

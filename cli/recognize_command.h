@@ -13,7 +13,8 @@ namespace masuvo::cli {
 // usable model), 2 for bad arguments.
 int RunRecognize(int argc, char** argv);
 
-// The folder of the running executable, empty when it cannot be found.
+// The folder of the masuvo-cli that started this program (else of the
+// running executable), empty when it cannot be found.
 std::string ProgramFolder();
 
 }  // namespace masuvo::cli

@@ -12,7 +12,7 @@ function(find_opencv_split)
   endif()
   if(NOT OpenCVSplit_INCLUDE_DIR)
     message(FATAL_ERROR "OpenCV headers (opencv4/opencv2/core.hpp) not found. Install the Debian packages "
-                        "libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev libopencv-videoio-dev "
+                        "libopencv-core-dev libopencv-imgproc-dev "
                         "(bash scripts/install-deps.sh).")
   endif()
   foreach(module ${ARGN})

@@ -12,6 +12,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         masuvo::fuzz::SkipDeclaredSize(features.width, features.height))
         return 0;
     cv::Mat picture;
-    if (masuvo::DecodeWebP(data, size, picture)) masuvo::fuzz::RecogniseDecoded(picture);
+    if (masuvo::DecodeWebP(data, size, picture, masuvo::kScaledDecodingPixels)) masuvo::fuzz::RecogniseDecoded(picture);
     return 0;
 }

@@ -1,61 +1,35 @@
 #include "ui/image_import.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QImageReader>
-
-#include "vision/image_decoding.h"
+#include <cstring>
 
 namespace masuvo {
-
-namespace {
-
-bool FileSizeAllowed(const QString& path) {
-    const QFileInfo info(path);
-    return static_cast<uint64_t>(info.size()) <= kMaxPictureFileBytes;
-}
-
-bool LoadWebP(const QString& path, cv::Mat& image, QString& message) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        message = QStringLiteral("読込ファイルをオープンできません。：\n") + file.errorString();
-        return false;
-    }
-    if (static_cast<uint64_t>(file.size()) > kMaxPictureFileBytes) return false;
-    const QByteArray bytes = file.readAll();
-    return DecodeWebP(reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<size_t>(bytes.size()), image);
-}
-
-}  // namespace
 
 cv::Mat MatFromImage(const QImage& image) {
     if (image.isNull()) return {};
     if (!PictureSizeAllowed(static_cast<size_t>(image.width()), static_cast<size_t>(image.height()))) return {};
-    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    size_t width = 0, height = 0;
+    ScaledPictureSize(static_cast<size_t>(image.width()), static_cast<size_t>(image.height()), kScaledDecodingPixels,
+                      width, height);
+    const QImage scaled = width == static_cast<size_t>(image.width()) && height == static_cast<size_t>(image.height())
+                              ? image
+                              : image.scaled(static_cast<int>(width), static_cast<int>(height), Qt::IgnoreAspectRatio,
+                                             Qt::SmoothTransformation);
+    const QImage argb = scaled.convertToFormat(QImage::Format_ARGB32);
     if (argb.isNull()) return {};
     return BgrFromArgb32(reinterpret_cast<const uint32_t*>(argb.constBits()), argb.width(), argb.height(),
                          static_cast<size_t>(argb.bytesPerLine()));
 }
 
-bool LoadImageMat(const QString& path, cv::Mat& image, QString& message) {
+bool LoadImageMat(const QString& path, cv::Mat& image, QString& message, const PictureDecoding& options,
+                  PictureFailure* failure) {
     message.clear();
-    image.release();
-    if (path.endsWith(QStringLiteral(".webp"), Qt::CaseSensitive)) return LoadWebP(path, image, message);
-
-    if (!FileSizeAllowed(path)) return false;
-    QImageReader reader(path);
-    reader.setAutoTransform(false);
-    // The pixel limit below is the one that counts; Qt's own default (256 MB
-    // of decoded pixels) would refuse pictures under it.
-    reader.setAllocationLimit(1024);
-    const QSize size = reader.size();
-    if (size.isValid() &&
-        !PictureSizeAllowed(static_cast<size_t>(std::max(size.width(), 0)), static_cast<size_t>(std::max(size.height(), 0))))
-        return false;
-    QImage picture;
-    if (!reader.read(&picture)) return false;
-    image = MatFromImage(picture);
-    return !image.empty();
+    PictureFailure why;
+    const bool decoded = DecodePictureFile(path.toStdString(), image, why, options);
+    if (failure != nullptr) *failure = why;
+    if (decoded) return true;
+    if (why.error == PictureError::FileUnreadable)
+        message = QStringLiteral("読込ファイルをオープンできません。：\n") + QString::fromLocal8Bit(std::strerror(why.errorNumber));
+    return false;
 }
 
 }  // namespace masuvo

@@ -92,6 +92,9 @@ grep -q "short.dat" <<<"$("$cli" recognize --model "$dir/short.dat" "$dir/blank.
 # the one beside the program wins.
 mkdir -p "$dir/prefix/bin" "$dir/prefix/share/masuvo"
 cp "$cli" "$dir/prefix/bin/masuvo-cli"
+# The picture reading program, as installed in libexec/masuvo.
+mkdir -p "$dir/prefix/libexec/masuvo"
+cp "$(dirname "$cli")/masuvo-recognize" "$dir/prefix/libexec/masuvo/"
 "$dir/prefix/bin/masuvo-cli" recognize "$dir/seventeen.pgm" >/dev/null 2>"$dir/err" && fail "succeeded with no model installed"
 grep -q "digit model $dir/prefix/bin/Masuvo.dat: .*No such file" "$dir/err" || fail "missing default model: $(cat "$dir/err")"
 cp "$dir/reads4.dat" "$dir/prefix/share/masuvo/Masuvo.dat"

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include "vision/image_decoding.h"
 #include "vision/board_recognition.h"
 #include "vision/model_file.h"
 
@@ -131,7 +131,9 @@ TEST(TrainedModel, ReadsPhotographedPuzzles) {
     for (const char* name : {"image36.jpg", "image111.jpg", "opencv_sudoku.png"}) {
         SCOPED_TRACE(name);
         const std::string path = folder + "/" + name;
-        const cv::Mat photo = cv::imread(path, cv::IMREAD_COLOR);
+        cv::Mat photo;
+        PictureFailure failure;
+        DecodePictureFile(path, photo, failure);
         ASSERT_FALSE(photo.empty()) << path;
         // The truth: two lines about the camera, then nine rows of nine
         // digits, 0 for an empty cell.

@@ -23,6 +23,8 @@
 #include <string>
 #include <vector>
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -31,9 +33,9 @@
 #include <QPainter>
 
 #include <opencv2/core.hpp>
-#include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include "vision/image_decoding.h"
 #include "vision/board_recognition.h"
 #include "vision/digit_classifier.h"
 #include "vision/grid_detection.h"
@@ -134,8 +136,10 @@ std::vector<std::vector<cv::Mat>> LoadDigitImages(const std::vector<std::string>
         else if (folder.rfind("Sample0", 0) == 0 && folder.size() == 9)
             digit = std::atoi(folder.c_str() + 6) - 1;
         if (digit < 1 || digit > 9) continue;
-        cv::Mat image = cv::imread(file.string(), cv::IMREAD_GRAYSCALE);
-        if (image.empty()) continue;
+        cv::Mat colour, image;
+        masuvo::PictureFailure failure;
+        if (!masuvo::DecodePictureFile(file.string(), colour, failure)) continue;
+        cv::cvtColor(colour, image, cv::COLOR_BGR2GRAY);
         cv::Scalar border = (cv::mean(image.row(0)) + cv::mean(image.row(image.rows - 1)) +
                              cv::mean(image.col(0)) + cv::mean(image.col(image.cols - 1))) *
                             0.25;
@@ -390,9 +394,18 @@ void Photograph(Random& random, Board& board) {
     floatPicture.convertTo(picture, CV_8UC3);
 
     if (random.Chance(0.8)) {
-        std::vector<uchar> bytes;
-        cv::imencode(".jpg", picture, bytes, {cv::IMWRITE_JPEG_QUALITY, random.Int(25, 95)});
-        picture = cv::imdecode(bytes, cv::IMREAD_COLOR);
+        // Through Qt's JPEG writer and the program's own decoder.
+        const QImage rgb(picture.data, picture.cols, picture.rows, static_cast<qsizetype>(picture.step),
+                         QImage::Format_BGR888);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        rgb.save(&buffer, "JPEG", random.Int(25, 95));
+        masuvo::PictureFailure failure;
+        cv::Mat decoded;
+        if (masuvo::DecodePictureBytes(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                                       static_cast<size_t>(bytes.size()), decoded, failure))
+            picture = decoded;
     }
 }
 
