@@ -1,4 +1,4 @@
-// The camera capture: frames read on a timer, recognised and shown in the
+// The camera capture through Qt Multimedia: the newest frame taken on a timer, recognised and shown in the
 // preview window "msv camera" until three readings agree or the user ends it.
 #pragma once
 
@@ -50,8 +50,8 @@ private:
 
 enum class CaptureResult { Accepted, Ended, NoCamera };
 
-// source: a device index ("0") or, for tests and recorded sessions, a video
-// file. On Accepted, digits holds the final reading.
+// source: an index into the system's cameras ("0") or, for tests and
+// recorded sessions, a video file played into the same frame sink. On Accepted, digits holds the final reading.
 CaptureResult CaptureCameraBoard(const QString& source, std::array<int, 81>& digits, QWidget* parent);
 
 }  // namespace masuvo

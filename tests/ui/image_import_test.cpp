@@ -1,6 +1,6 @@
 // Image import through the main window: picture files (Qt's readers and
 // WebP), the clipboard, dropped files and addresses (served by a local
-// server), the camera fed from a video file, and the digit model found at
+// server), the camera fed from a video file through Qt Multimedia, and the digit model found at
 // start-up. A tiny model made here reads every inked cell as 4.
 #include <QAbstractButton>
 #include <QAction>
@@ -27,11 +27,11 @@
 #include <vector>
 
 #include <opencv2/imgproc.hpp>
-#include <opencv2/videoio.hpp>
 #include <webp/encode.h>
 
 #include "session/image_names.h"
 #include "session/play_session.h"
+#include "tests/ui/theora_video.h"
 #include "ui/camera_capture.h"
 #include "ui/image_import.h"
 #include "ui/kenrow_app.h"
@@ -565,17 +565,8 @@ private slots:
         QCOMPARE(Name(), u"前の問題"_s);
 
         const std::vector<int> cells = FirstCells(26);
-        const QImage frame = Picture(cells).convertToFormat(QImage::Format_RGB888);
-        const cv::Mat rgb(frame.height(), frame.width(), CV_8UC3, const_cast<uchar*>(frame.constBits()),
-                          static_cast<size_t>(frame.bytesPerLine()));
-        cv::Mat bgr;
-        cv::cvtColor(rgb, bgr, cv::COLOR_RGB2BGR);
-        const QString video = temp_.filePath(u"board.avi"_s);
-        {
-            cv::VideoWriter writer(video.toStdString(), cv::VideoWriter::fourcc('M', 'J', 'P', 'G'), 25.0, bgr.size());
-            QVERIFY(writer.isOpened());
-            for (int k = 0; k < 400; ++k) writer.write(bgr);
-        }
+        const QString video = temp_.filePath(u"board.ogv"_s);
+        QVERIFY(test::WriteTheoraVideo(Picture(cells), 40, 10, video));
         w.SetCameraSource(video);
 
         // Ends on its own; a stuck capture is closed after a while (and fails).
@@ -686,17 +677,8 @@ private slots:
         }
         QVERIFY(both.save(folder + u"/import_drop.png"_s));
 
-        const QImage rgbFrame = picture.convertToFormat(QImage::Format_RGB888);
-        const cv::Mat rgb(rgbFrame.height(), rgbFrame.width(), CV_8UC3, const_cast<uchar*>(rgbFrame.constBits()),
-                          static_cast<size_t>(rgbFrame.bytesPerLine()));
-        cv::Mat bgr;
-        cv::cvtColor(rgb, bgr, cv::COLOR_RGB2BGR);
-        const QString video = temp_.filePath(u"preview.avi"_s);
-        {
-            cv::VideoWriter writer(video.toStdString(), cv::VideoWriter::fourcc('M', 'J', 'P', 'G'), 25.0, bgr.size());
-            QVERIFY(writer.isOpened());
-            for (int k = 0; k < 100; ++k) writer.write(bgr);
-        }
+        const QString video = temp_.filePath(u"preview.ogv"_s);
+        QVERIFY(test::WriteTheoraVideo(picture, 20, 10, video));
         w.SetCameraSource(video);
         QImage preview;
         QTimer grab;
