@@ -52,10 +52,14 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://vardelle.github.io/Masuvo/index.htm")
 set(CPACK_STRIP_FILES ON)
 # The libraries the two programs link come from dpkg-shlibdeps; these are
 # what they load at run time without linking: Qt's window-system and TIFF
-# plugins, and the fonts the board and the dialogs are drawn in.
+# plugins, GStreamer's base plugins under Qt Multimedia (video files for the
+# camera's place), and the fonts the board and the dialogs are drawn in.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-image-formats-plugins, fonts-noto-cjk, fonts-liberation")
-# Qt's own dialogs in Japanese, and a native window on a Wayland desktop
-# (without it Qt uses X11 through XWayland).
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, qt6-wayland")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "qt6-qpa-plugins, qt6-image-formats-plugins, gstreamer1.0-plugins-base, fonts-noto-cjk, fonts-liberation")
+# Qt's own dialogs in Japanese, a native window on a Wayland desktop
+# (without it Qt uses X11 through XWayland), and the camera: Qt Multimedia
+# finds cameras through GStreamer's video4linux plugin (without it the
+# camera command says no camera was found).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, qt6-wayland, gstreamer1.0-plugins-good")
 include(CPack)

@@ -31,10 +31,14 @@ if [ "${1:-}" = --inside ]; then
     apt-get install -y -q --no-install-recommends "$check/package.deb" >"$check/install.log" 2>&1 ||
         { tail -30 "$check/install.log" >&2; fail "apt-get install of the package failed"; }
     # Only the package's dependencies are installed so far: nothing may be missing.
-    missing=$( (ldd /usr/bin/masuvo /usr/bin/masuvo-cli
+    missing=$( (ldd /usr/bin/masuvo /usr/bin/masuvo-cli /usr/libexec/masuvo/masuvo-recognize
         find /usr/lib/x86_64-linux-gnu/qt6/plugins/platforms /usr/lib/x86_64-linux-gnu/qt6/plugins/imageformats \
             -name '*.so' -exec ldd {} +) | grep 'not found' | sort -u || true)
     [ -z "$missing" ] || fail "libraries not found: $missing"
+    # OpenCV's codec and video modules and what they bring stay off the machine.
+    heavy=$(ldd /usr/bin/masuvo /usr/bin/masuvo-cli /usr/libexec/masuvo/masuvo-recognize |
+        grep -E 'libopencv_imgcodecs|libopencv_videoio|libgdal|libavcodec' || true)
+    [ -z "$heavy" ] || fail "programs load $heavy"
     [ -e /usr/lib/x86_64-linux-gnu/qt6/plugins/platforms/libqxcb.so ] || fail "no xcb platform plugin"
     [ "$(/usr/bin/masuvo --version)" = "masuvo $(dpkg-query -W -f '${Version}' masuvo)" ] || fail "masuvo --version"
     rating=$(masuvo-cli rate <"$check/puzzle.txt") || fail "masuvo-cli rate failed"

@@ -5,8 +5,8 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-multimedia-dev qt6-image-formats-plugins qt6-translations-l10n
-  libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev libopencv-videoio-dev
-  libwebp-dev libgtest-dev libgmock-dev libbenchmark-dev
+  libopencv-core-dev libopencv-imgproc-dev
+  libwebp-dev libpng-dev libgtest-dev libgmock-dev libbenchmark-dev
   gstreamer1.0-plugins-base fonts-noto-cjk fonts-liberation xvfb xauth
   libgif-dev poppler-utils
   # clang with libFuzzer's runtime and its OpenMP, for scripts/fuzz.sh

@@ -11,6 +11,7 @@
 #include "ui/camera_capture.h"
 #include "ui/image_import.h"
 #include "ui/kenrow_dlg.h"
+#include "ui/picture_reading.h"
 #include "ui/url_download.h"
 #include "vision/board_recognition.h"
 
@@ -32,32 +33,32 @@ void CKenrowDlg::ImportRecognizedBoard(const std::array<int, 81>& digits, const 
     SetText(Field::Name, session_->name);
 }
 
+// Decoding and recognition run off the window's thread (picture_reading.h);
+// a cancelled reading leaves the board as it was, without a message.
 bool CKenrowDlg::ImportImageFile(const QString& path) {
-    cv::Mat image;
-    QString message;
-    if (!LoadImageMat(path, image, message)) {
-        if (!message.isEmpty()) ShowMessageBox(message.toStdString());
+    const PictureReading reading = ReadPictureFile(path, this);
+    if (reading.cancelled) return false;
+    if (!reading.decoded) {
+        if (!reading.message.isEmpty()) ShowMessageBox(reading.message.toStdString());
         return false;
     }
-    BoardDigits digits{};
-    if (!RecognizeBoard(image, false, digits)) {
+    if (!reading.read) {
         ShowMessageBox(kImageReadFailed);
         return false;
     }
-    ImportRecognizedBoard(digits, ImageFileTitle(path.toStdString()));
+    ImportRecognizedBoard(reading.digits, ImageFileTitle(path.toStdString()));
     return true;
 }
 
 bool CKenrowDlg::ImportClipboardImage(const QImage& picture) {
     if (picture.isNull() || picture.width() == 0 || picture.height() == 0) return false;
-    const cv::Mat image = MatFromImage(picture);
-    if (image.empty()) return false;
-    BoardDigits digits{};
-    if (!RecognizeBoard(image, false, digits)) {
+    const PictureReading reading = ReadPictureImage(picture, this);
+    if (reading.cancelled || !reading.decoded) return false;
+    if (!reading.read) {
         ShowMessageBox(kImageReadFailed);
         return false;
     }
-    ImportRecognizedBoard(digits, TimeStampTitle("クリップボード", std::time(nullptr)));
+    ImportRecognizedBoard(reading.digits, TimeStampTitle("クリップボード", std::time(nullptr)));
     return true;
 }
 

@@ -1,7 +1,8 @@
 // The one picture decoder of the program, over Qt's image readers (Qt Gui
-// needs no display for them) and libwebp. Qt's JPEG and PNG readers honour
-// a scaled size while they decode, so a large photo is never held at full
-// size; the other formats are decoded whole and then scaled.
+// needs no display for them), libpng and libwebp. Large pictures: Qt's JPEG
+// reader scales while it decodes, PNG goes row by row through libpng into
+// the scaled size, WebP through libwebp's scaler; the other formats (and
+// interlaced PNG) are decoded whole and then scaled.
 #include <QBuffer>
 #include <QByteArray>
 #include <QFile>
@@ -17,6 +18,7 @@
 #include <functional>
 
 #include "vision/image_decoding.h"
+#include "vision/png_scaled_decoding.h"
 
 namespace masuvo {
 
@@ -59,8 +61,22 @@ bool DecodeWithQt(QIODevice& device, cv::Mat& bgr, PictureFailure& failure, cons
         if (!PictureSizeAllowed(width, height)) return Fail(failure, PictureError::TooManyPixels);
         size_t scaledWidth = 0, scaledHeight = 0;
         ScaledPictureSize(width, height, options.scaleAbovePixels, scaledWidth, scaledHeight);
-        if (scaledWidth != width || scaledHeight != height)
+        if (scaledWidth != width || scaledHeight != height) {
+            if (reader.format() == "png" && !device.isSequential() && device.seek(0)) {
+                const PngScaling scaled = DecodePngScaled(
+                    [&device](uint8_t* data, size_t size) {
+                        return static_cast<long long>(device.read(reinterpret_cast<char*>(data), static_cast<qint64>(size)));
+                    },
+                    static_cast<int>(scaledWidth), static_cast<int>(scaledHeight), options.cancel, bgr);
+                if (scaled == PngScaling::Done) return true;
+                if (cancelled() || scaled == PngScaling::Cancelled) return Fail(failure, PictureError::Cancelled);
+                if (scaled == PngScaling::Failed) return Fail(failure, PictureError::NotAPicture);
+                // Interlaced: Qt's reader below, whole and then scaled.
+                if (!device.seek(0)) return Fail(failure, PictureError::NotAPicture);
+                reader.setDevice(&device);
+            }
             reader.setScaledSize(QSize(static_cast<int>(scaledWidth), static_cast<int>(scaledHeight)));
+        }
     }
     QImage picture;
     const bool read = reader.read(&picture);

@@ -43,12 +43,13 @@ prefix="$work/prefix with space"
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 || { cat "$work/install.log" >&2; fail "cmake --install failed"; }
 share="$prefix/share"
 
-# Exactly the two programs, their data and the desktop's files: no test,
-# benchmark or developer tool comes along.
+# Exactly the two programs, masuvo-cli's picture reader, their data and the
+# desktop's files: no test, benchmark or developer tool comes along.
 (cd "$prefix" && find . -mindepth 2 -maxdepth 2 | sort) >"$work/top"
 cat >"$work/expected" <<'EOF'
 ./bin/masuvo
 ./bin/masuvo-cli
+./libexec/masuvo
 ./share/applications
 ./share/icons
 ./share/man
@@ -57,7 +58,8 @@ cat >"$work/expected" <<'EOF'
 ./share/mime
 EOF
 diff -u "$work/expected" "$work/top" >&2 || fail "unexpected installed tree"
-[ -x "$prefix/bin/masuvo" ] && [ -x "$prefix/bin/masuvo-cli" ] || fail "programs not executable"
+[ -x "$prefix/bin/masuvo" ] && [ -x "$prefix/bin/masuvo-cli" ] && [ -x "$prefix/libexec/masuvo/masuvo-recognize" ] ||
+    fail "programs not executable"
 cmp -s "$source/resources/Masuvo.dat" "$share/masuvo/Masuvo.dat" || fail "digit model not installed"
 diff -r "$source/resources/help" "$share/masuvo/help" >&2 || fail "help pages differ from resources/help"
 diff -r "$source/resources/例題" "$share/masuvo/例題" >&2 || fail "example puzzles differ from resources/例題"

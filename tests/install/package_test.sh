@@ -41,19 +41,23 @@ field() { dpkg-deb -f "$deb" "$1"; }
 # at run time (Qt's xcb and TIFF plugins, the fonts).
 depends=$(field Depends | tr ',' '\n' | sed 's/^ *//; s/ *(.*//' | sort -u)
 for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 libqt6multimedia6 libqt6printsupport6 \
-    libopencv-core406 libopencv-imgproc406 libopencv-imgcodecs406 libopencv-videoio406 libwebp7 libgif7 \
+    libopencv-core406 libopencv-imgproc406 libwebp7 libgif7 libpng16-16 \
     libgomp1 libstdc++6 libc6 qt6-qpa-plugins qt6-image-formats-plugins fonts-noto-cjk fonts-liberation; do
     grep -qx "$package" <<<"$depends" || fail "Depends lacks $package: $(field Depends)"
 done
 # No development package and no Qt 5 (the camera does without highgui).
-grep -E -- '-dev$|^libqt5|highgui' <<<"$depends" && fail "Depends names a package it must not"
+# Nor OpenCV's codec and video modules, whose Debian builds bring GDAL,
+# ffmpeg and a hundred more libraries: Qt decodes, Qt Multimedia films.
+grep -E -- '-dev$|^libqt5|highgui|imgcodecs|videoio' <<<"$depends" && fail "Depends names a package it must not"
 
-# The file list: under /usr/bin and /usr/share only, the two programs, the
-# data and the desktop's files.
+# The file list: under /usr/bin, /usr/libexec/masuvo and /usr/share only,
+# the two programs and masuvo-cli's picture reader, the data and the
+# desktop's files.
 dpkg-deb -c "$deb" | awk '{ print $6 }' | sed 's|^\./|/|' >"$work/files"
-grep -vE '^/(usr/?|usr/bin/.*|usr/share/.*)?$' "$work/files" && fail "files outside /usr/bin and /usr/share"
+grep -vE '^/(usr/?|usr/bin/.*|usr/libexec/?|usr/libexec/masuvo/.*|usr/share/.*)?$' "$work/files" &&
+    fail "files outside /usr/bin, /usr/libexec/masuvo and /usr/share"
 [ "$(grep -c '^/usr/bin/.' "$work/files")" -eq 2 ] || fail "programs: $(grep '^/usr/bin/.' "$work/files" | tr '\n' ' ')"
-for file in /usr/bin/masuvo /usr/bin/masuvo-cli /usr/share/masuvo/Masuvo.dat /usr/share/masuvo/help/index.htm \
+for file in /usr/bin/masuvo /usr/bin/masuvo-cli /usr/libexec/masuvo/masuvo-recognize /usr/share/masuvo/Masuvo.dat /usr/share/masuvo/help/index.htm \
     /usr/share/applications/masuvo.desktop /usr/share/mime/packages/masuvo.xml \
     /usr/share/metainfo/io.github.vardelle.Masuvo.metainfo.xml /usr/share/icons/hicolor/48x48/apps/masuvo.png \
     /usr/share/icons/hicolor/scalable/apps/masuvo.svg /usr/share/man/man6/masuvo.6; do

@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Start-up times side by side in one run, each the median of N starts:
+# an empty C++ program, masuvo-cli --version, masuvo-cli count of one
+# puzzle, masuvo --version, and the main window: from the process start to
+# the window being mapped on a virtual X server (xdotool search --sync).
+# Also the shared libraries each program loads. Ratios are to the empty
+# program.
+#
+#   bench/startup_times.sh [BUILD_FOLDER] [N]
+set -euo pipefail
+build=${1:-$(dirname "$0")/../build}
+runs=${2:-21}
+cli=$build/cli/masuvo-cli
+window=$build/ui/masuvo
+work=$(mktemp -d)
+trap 'kill "${xvfb:-}" 2>/dev/null || true; rm -rf "$work"' EXIT
+printf 'int main() { return 0; }\n' > "$work/empty.cpp"
+g++ -O2 -o "$work/empty" "$work/empty.cpp"
+puzzle='..3.2.6..9..3.5..1..18.64....81.29..7.......8..67.82....26.95..8..2.3..9..5.1.3..'
+
+# Milliseconds of one run of a command line, standard input from a file.
+ms() {
+    local input=$1; shift
+    local start end
+    start=$(date +%s%N)
+    "$@" <"$input" >/dev/null 2>&1
+    end=$(date +%s%N)
+    echo $(( (end - start) / 1000 ))
+}
+median() { sort -n | awk '{v[NR]=$1} END {printf "%.1f", (NR % 2 ? v[(NR+1)/2] : (v[NR/2] + v[NR/2+1]) / 2) / 1000}'; }
+echo "$puzzle" > "$work/puzzle"
+: > "$work/none"
+
+declare -A times
+for ((k = 0; k < runs; ++k)); do
+    times[empty]+="$(ms "$work/none" "$work/empty") "
+    times[cli_version]+="$(ms "$work/none" "$cli" --version) "
+    times[cli_count]+="$(ms "$work/puzzle" "$cli" count) "
+    times[window_version]+="$(ms "$work/none" env QT_QPA_PLATFORM=offscreen "$window" --version) "
+done
+
+# The window: a fresh home each time (the example copy of a first start
+# happens once, in a warm-up run), on one X server with no window manager.
+mkdir -m 700 "$work/run"
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
+mkdir -p "$HOME"
+display=:$(( 90 + RANDOM % 100 ))
+Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY=$display
+for ((k = 0; k < 50; ++k)); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+mapped() {
+    local start end pid
+    start=$(date +%s%N)
+    "$window" >/dev/null 2>&1 &
+    pid=$!
+    xdotool search --sync --onlyvisible --pid "$pid" >/dev/null 2>&1
+    end=$(date +%s%N)
+    kill "$pid"; wait "$pid" 2>/dev/null || true
+    echo $(( (end - start) / 1000 ))
+}
+mapped >/dev/null  # first start: the examples are copied
+for ((k = 0; k < runs; ++k)); do times[window_mapped]+="$(mapped) "; done
+first_home=$HOME
+export HOME="$work/fresh" XDG_CONFIG_HOME="$work/fresh/.config"
+for ((k = 0; k < 5; ++k)); do
+    rm -rf "$HOME"; mkdir -p "$HOME"
+    times[window_first_start]+="$(mapped) "
+done
+export HOME=$first_home
+
+empty=$(tr ' ' '\n' <<<"${times[empty]}" | grep . | median)
+printf '%-20s %10s %8s\n' measure median_ms ratio
+for key in empty cli_version cli_count window_version window_mapped window_first_start; do
+    m=$(tr ' ' '\n' <<<"${times[$key]}" | grep . | median)
+    printf '%-20s %10s %8s\n' "$key" "$m" "$(awk -v a="$m" -v b="$empty" 'BEGIN {printf "%.1f", a / b}')"
+done
+
+# Shared libraries loaded: ldd's list of the programs as linked.
+for program in "$cli" "$build/cli/masuvo-recognize" "$window"; do
+    [ -x "$program" ] && printf 'libraries %-18s %d\n' "$(basename "$program")" "$(ldd "$program" | grep -c '=>')"
+done
