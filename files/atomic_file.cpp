@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "files/text_file.h"
+#include "files/user_error_text.h"
 
 namespace masuvo {
 
@@ -57,7 +58,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
         if (fd < 0 && errno != EEXIST) break;
     }
     if (fd < 0) {
-        error = SystemErrorText(errno);
+        error = UserErrorText(errno);
         return false;
     }
 
@@ -76,7 +77,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
     }
     if (!ok) {
         ::unlink(temp.c_str());
-        error = SystemErrorText(savedErrno);
+        error = UserErrorText(savedErrno);
         return false;
     }
     SyncFolder(folder);

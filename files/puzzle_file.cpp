@@ -10,6 +10,7 @@
 #include "files/comma_fields.h"
 #include "files/cp932.h"
 #include "files/text_file.h"
+#include "files/user_error_text.h"
 
 namespace masuvo {
 
@@ -301,7 +302,7 @@ bool ReadPuzzleData(const std::string& path, PuzzleFileData& data, std::string& 
     std::string bytes;
     int error;
     if (!ReadFileBytes(path, bytes, error, kMaxFileBytes)) {
-        message = error == EFBIG ? std::string(kUnreadable) : kOpenFailed + SystemErrorText(error);
+        message = error == EFBIG ? std::string(kUnreadable) : kOpenFailed + UserErrorText(error);
         return false;
     }
     std::string text;

@@ -14,6 +14,7 @@
 #include "files/comma_fields.h"
 #include "files/cp932.h"
 #include "files/text_file.h"
+#include "files/user_error_text.h"
 
 namespace masuvo {
 
@@ -29,7 +30,7 @@ constexpr int kPreviousCommas = 76;
 constexpr int kUpgradeCommas[2] = {43, 73};
 
 bool Fail(std::string& message, int error) {
-    message = kOpenFailed + SystemErrorText(error);
+    message = kOpenFailed + UserErrorText(error);
     return false;
 }
 

@@ -10,6 +10,7 @@
 #include "files/comma_fields.h"
 #include "files/cp932.h"
 #include "files/text_file.h"
+#include "files/user_error_text.h"
 
 namespace masuvo {
 
@@ -36,7 +37,7 @@ bool Fail(std::string& message, const std::string& reason) {
 bool ReadLines(const std::string& path, std::vector<std::string>& lines, std::string& message) {
     std::string bytes;
     int error = 0;
-    if (!ReadFileBytes(path, bytes, error, kMaxFileBytes)) return Fail(message, SystemErrorText(error));
+    if (!ReadFileBytes(path, bytes, error, kMaxFileBytes)) return Fail(message, UserErrorText(error));
     std::vector<std::string_view> views = SplitLines(bytes);
     if (views.empty() || std::count(views[0].begin(), views[0].end(), ',') != kCurrentCommas)
         return Fail(message, kNotRecordFile);

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "files/user_error_text.h"
+
 namespace masuvo {
 
 cv::Mat MatFromImage(const QImage& image) {
@@ -28,7 +30,7 @@ bool LoadImageMat(const QString& path, cv::Mat& image, QString& message, const P
     if (failure != nullptr) *failure = why;
     if (decoded) return true;
     if (why.error == PictureError::FileUnreadable)
-        message = QStringLiteral("読込ファイルをオープンできません。：\n") + QString::fromLocal8Bit(std::strerror(why.errorNumber));
+        message = QStringLiteral("読込ファイルをオープンできません。：\n") + QString::fromStdString(UserErrorText(why.errorNumber));
     return false;
 }
 

@@ -100,7 +100,12 @@ void CKenrowDlg::OpenCommandLineFile(const QString& path) {
     const qsizetype dot = path.lastIndexOf(u'.');
     const QString extension = dot >= 0 ? path.mid(dot + 1) : QString();
     if (extension != u"kzd") {
-        if (HasPictureExtension(path.toStdString())) ImportImageFile(path);
+        if (HasPictureExtension(path.toStdString())) {
+            ImportImageFile(path);
+        } else {
+            ShowMessageBox("読込めないファイルです。：\n" + path.toStdString() +
+                           "\n問題ファイル (.kzd) か、盤面の画像 (.png .bmp .jpg .gif .tif .webp) を指定してください。");
+        }
         return;
     }
     if (!session_->ReadPuzzleFile(path.toStdString())) return;

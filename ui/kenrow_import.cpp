@@ -19,7 +19,51 @@ namespace masuvo {
 
 namespace {
 
+// Every failure starts with the same line and says on the next which step
+// failed and what to try.
 const char* const kImageReadFailed = "画像の読込に失敗しました。";
+const char* const kNotDecodable =
+    "画像の読込に失敗しました。\n"
+    "画像として読めないファイルです（壊れているか、画像ではありません）。\n"
+    "PNG・JPEG・BMP・GIF・TIFF・WebP の画像を選んでください。";
+const char* const kTooLarge =
+    "画像の読込に失敗しました。\n"
+    "画像が大きすぎます（1億画素、256 MiB まで）。\n"
+    "縮小した画像を使ってください。";
+const char* const kNoClipboardPicture =
+    "クリップボードに画像がありません。\n"
+    "盤面の画像をコピーしてから、もう一度お試しください。";
+const char* const kNoDigitModel =
+    "画像の読込に失敗しました。\n"
+    "数字認識用のデータ (Masuvo.dat) が読込めなかったため、数字を読み取れません。\n"
+    "プログラムを入れ直してください。";
+
+std::string DecodingMessage(const PictureReading& reading) {
+    if (!reading.message.isEmpty()) return reading.message.toStdString();
+    switch (reading.failure.error) {
+        case PictureError::FileTooLarge:
+        case PictureError::TooManyPixels: return kTooLarge;
+        default: return kNotDecodable;
+    }
+}
+
+std::string RecognitionMessage(const RecognitionReport& report) {
+    std::string text = kImageReadFailed;
+    switch (report.failure) {
+        case RecognitionFailure::None: break;
+        case RecognitionFailure::NoModel: return kNoDigitModel;
+        case RecognitionFailure::NoGrid:
+            text += "\n盤面の枠が見つかりません。\n"
+                    "盤面全体が画像に収まり、枠線がはっきり写っている画像を使ってください。";
+            break;
+        case RecognitionFailure::TooFewDigits:
+            text += "\n盤面は見つかりましたが、読み取れた数字が " + std::to_string(report.digitsRead) +
+                    " 個だけです（" + std::to_string(kMinimumRecognizedDigits) + " 個以上必要です）。\n"
+                    "数字が大きくはっきり写るよう、盤面を画面いっぱいに撮った画像を使ってください。";
+            break;
+    }
+    return text;
+}
 const char* const kNoCamera =
     "カメラが見つかりません。\nPCの設定でデスクトップアプリのカメラへのアクセスを許可してください。";
 
@@ -39,11 +83,11 @@ bool CKenrowDlg::ImportImageFile(const QString& path) {
     const PictureReading reading = ReadPictureFile(path, this);
     if (reading.cancelled) return false;
     if (!reading.decoded) {
-        if (!reading.message.isEmpty()) ShowMessageBox(reading.message.toStdString());
+        ShowMessageBox(DecodingMessage(reading));
         return false;
     }
     if (!reading.read) {
-        ShowMessageBox(kImageReadFailed);
+        ShowMessageBox(RecognitionMessage(reading.report));
         return false;
     }
     ImportRecognizedBoard(reading.digits, ImageFileTitle(path.toStdString()));
@@ -51,11 +95,18 @@ bool CKenrowDlg::ImportImageFile(const QString& path) {
 }
 
 bool CKenrowDlg::ImportClipboardImage(const QImage& picture) {
-    if (picture.isNull() || picture.width() == 0 || picture.height() == 0) return false;
+    if (picture.isNull() || picture.width() == 0 || picture.height() == 0) {
+        ShowMessageBox(kNoClipboardPicture);
+        return false;
+    }
     const PictureReading reading = ReadPictureImage(picture, this);
-    if (reading.cancelled || !reading.decoded) return false;
+    if (reading.cancelled) return false;
+    if (!reading.decoded) {
+        ShowMessageBox(kTooLarge);
+        return false;
+    }
     if (!reading.read) {
-        ShowMessageBox(kImageReadFailed);
+        ShowMessageBox(RecognitionMessage(reading.report));
         return false;
     }
     ImportRecognizedBoard(reading.digits, TimeStampTitle("クリップボード", std::time(nullptr)));
@@ -95,10 +146,7 @@ void CKenrowDlg::OnLoadImage() {
 }
 
 void CKenrowDlg::OnClipboardImage() {
-    const QImage picture = QGuiApplication::clipboard()->image();
-    // No picture on the clipboard: nothing happens.
-    if (picture.isNull()) return;
-    ImportClipboardImage(picture);
+    ImportClipboardImage(QGuiApplication::clipboard()->image());
 }
 
 void CKenrowDlg::OnCamera() {

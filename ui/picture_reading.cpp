@@ -61,7 +61,7 @@ void RunBehindProgress(const std::function<void(const std::atomic<bool>&)>& work
 void Recognise(const cv::Mat& image, const std::atomic<bool>& cancel, PictureReading& reading) {
     if (image.empty() || cancel) return;
     BoardDigits digits{};
-    reading.read = RecognizeBoard(image, false, digits);
+    reading.read = RecognizeBoard(image, false, digits, nullptr, &reading.report);
     if (reading.read) std::copy(digits.begin(), digits.end(), reading.digits.begin());
 }
 

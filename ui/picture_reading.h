@@ -8,6 +8,7 @@
 #include <QString>
 #include <array>
 
+#include "vision/board_recognition.h"
 #include "vision/image_decoding.h"
 
 class QWidget;
@@ -20,6 +21,7 @@ struct PictureReading {
     PictureFailure failure;  // why decoding failed, when it did
     QString message;         // the text to show for a failure that has one
     bool read = false;       // a board of at least 17 digits was read
+    RecognitionReport report;  // why no board was read, when none was
     std::array<int, 81> digits{};
 };
 

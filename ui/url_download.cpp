@@ -14,6 +14,7 @@
 #include <QUrl>
 
 #include "session/image_names.h"
+#include "ui/user_error_qt.h"
 
 namespace masuvo {
 
@@ -36,7 +37,7 @@ public:
         if (total_ > limits_.maxBytes) return Fail(kUrlFailed + TooLarge());
         if (!OpenFile()) return false;
         if (!bytes.isEmpty() && file_.write(bytes) != bytes.size())
-            return Fail(QStringLiteral("ファイルをオープンできません。: ") + file_.errorString());
+            return Fail(QStringLiteral("ファイルをオープンできません。: ") + UserErrorQt(file_.errorString()));
         return true;
     }
 
@@ -45,7 +46,7 @@ public:
         if (reply_->error() != QNetworkReply::NoError && !CheckHeaders()) return false;
         if (reply_->error() != QNetworkReply::NoError) return Fail(kUrlFailed + reply_->errorString());
         if (!Take()) return false;
-        if (!file_.flush()) return Fail(QStringLiteral("ファイルをオープンできません。: ") + file_.errorString());
+        if (!file_.flush()) return Fail(QStringLiteral("ファイルをオープンできません。: ") + UserErrorQt(file_.errorString()));
         file_.close();
         return true;
     }
@@ -83,7 +84,7 @@ private:
     bool OpenFile() {
         if (opened_) return true;
         if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return Fail(QStringLiteral("ファイルをオープンできません。: ") + file_.errorString());
+            return Fail(QStringLiteral("ファイルをオープンできません。: ") + UserErrorQt(file_.errorString()));
         opened_ = true;
         return true;
     }

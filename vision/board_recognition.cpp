@@ -94,14 +94,22 @@ RunReading ReadRun(const DigitModel& model, const GridDetection& detection) {
 }
 
 bool RecognizeBoard(const DigitModel& model, const cv::Mat& source, bool camera, BoardDigits& digits,
-                    cv::Mat* preview) {
+                    cv::Mat* preview, RecognitionReport* report) {
     digits.fill(0);
-    if (!model.loaded && !(camera && preview)) return false;
+    RecognitionReport unused;
+    RecognitionReport& outcome = report ? *report : unused;
+    outcome = {};
+    auto fail = [&outcome](RecognitionFailure failure, int digitsRead = 0) {
+        outcome = {failure, digitsRead};
+        return false;
+    };
+    if (!model.loaded && !(camera && preview)) return fail(RecognitionFailure::NoModel);
     // The grid found does not depend on the step or the pass: it is located
     // once (painting the camera preview) and cut at every run.
     const cv::Mat grey = GreyPicture(source);
     GridLocation location;
-    if (!LocateGrid(source, grey, camera, location, preview) || !model.loaded) return false;
+    if (!LocateGrid(source, grey, camera, location, preview)) return fail(RecognitionFailure::NoGrid);
+    if (!model.loaded) return fail(RecognitionFailure::NoModel);
     BoardVote vote;
     GridDetection detection;
     for (const RecognitionRun& run : RecognitionRuns(camera)) {
@@ -109,13 +117,18 @@ bool RecognizeBoard(const DigitModel& model, const cv::Mat& source, bool camera,
         vote.Add(ReadRun(model, detection));
     }
     const BoardDigits result = vote.Result();
-    if (!EnoughDigits(result)) return false;
+    if (!EnoughDigits(result)) {
+        int read = 0;
+        for (int digit : result) read += digit != 0;
+        return fail(RecognitionFailure::TooFewDigits, read);
+    }
     digits = result;
     return true;
 }
 
-bool RecognizeBoard(const cv::Mat& source, bool camera, BoardDigits& digits, cv::Mat* preview) {
-    return RecognizeBoard(ProcessDigitModel(), source, camera, digits, preview);
+bool RecognizeBoard(const cv::Mat& source, bool camera, BoardDigits& digits, cv::Mat* preview,
+                    RecognitionReport* report) {
+    return RecognizeBoard(ProcessDigitModel(), source, camera, digits, preview, report);
 }
 
 }  // namespace masuvo

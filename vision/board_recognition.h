@@ -72,6 +72,14 @@ std::vector<RecognitionRun> RecognitionRuns(bool camera);
 // others classified with model.
 RunReading ReadRun(const DigitModel& model, const GridDetection& detection);
 
+// Why a recognition gave no board, for the message the player sees.
+enum class RecognitionFailure { None, NoModel, NoGrid, TooFewDigits };
+
+struct RecognitionReport {
+    RecognitionFailure failure = RecognitionFailure::None;
+    int digitsRead = 0;  // digits of the combined reading (TooFewDigits)
+};
+
 // Recognises the board in source (see DetectGrid for the picture): every
 // run of RecognitionRuns(camera) read and voted. Returns true with the 81 digits (0 empty) when
 // at least 17 digits result; false otherwise, and always when model was not
@@ -79,10 +87,12 @@ RunReading ReadRun(const DigitModel& model, const GridDetection& detection);
 //
 // preview (camera mode; may be null) receives the first run's annotated
 // copy of the frame, also when no grid was found or the model is missing.
+// report (may be null) receives the reason of a failure.
 bool RecognizeBoard(const DigitModel& model, const cv::Mat& source, bool camera, BoardDigits& digits,
-                    cv::Mat* preview = nullptr);
+                    cv::Mat* preview = nullptr, RecognitionReport* report = nullptr);
 
 // The same with the process-wide model.
-bool RecognizeBoard(const cv::Mat& source, bool camera, BoardDigits& digits, cv::Mat* preview = nullptr);
+bool RecognizeBoard(const cv::Mat& source, bool camera, BoardDigits& digits, cv::Mat* preview = nullptr,
+                    RecognitionReport* report = nullptr);
 
 }  // namespace masuvo

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <functional>
 
+#include "files/user_error_text.h"
 #include "files/text_file.h"
 #include "tests/files/puzzle_fixtures.h"
 
@@ -518,9 +519,9 @@ TEST(PuzzleFileReading, ReportsFilesThatCannotBeOpened) {
     data.values[0] = 7;
     std::string message;
     EXPECT_FALSE(ReadPuzzleData(folder / "missing.kzd", data, message));
-    EXPECT_EQ(message, kOpenFailed + std::string(std::strerror(ENOENT)));
+    EXPECT_EQ(message, kOpenFailed + UserErrorText(ENOENT));
     EXPECT_FALSE(ReadPuzzleData(folder.path().string(), data, message));
-    EXPECT_EQ(message, kOpenFailed + std::string(std::strerror(EISDIR)));
+    EXPECT_EQ(message, kOpenFailed + UserErrorText(EISDIR));
     EXPECT_EQ(data.values[0], 7);
 }
 
@@ -530,9 +531,9 @@ TEST(PuzzleFileSaving, ReportsAFolderThatCannotHoldTheFile) {
     PuzzleFileData data = FullData();
     std::string message;
     EXPECT_FALSE(WritePuzzleData(folder / "plain/x.kzd", data, message));
-    EXPECT_EQ(message, kSaveFailed + std::string(std::strerror(ENOTDIR)));
+    EXPECT_EQ(message, kSaveFailed + UserErrorText(ENOTDIR));
     EXPECT_FALSE(WritePuzzleData(folder / "missing/x.kzd", data, message));
-    EXPECT_EQ(message, kSaveFailed + std::string(std::strerror(ENOENT)));
+    EXPECT_EQ(message, kSaveFailed + UserErrorText(ENOENT));
     EXPECT_EQ(test::FolderEntries(folder.path()), std::vector<std::string>{"plain"});
 }
 
@@ -572,7 +573,7 @@ TEST(PuzzleFileSaving, AFailedSaveLeavesTheOldFileWhole) {
         FileSizeLimit limit(oldBytes.size() + 100);
         EXPECT_FALSE(WritePuzzleData(path, large, message));
     }
-    EXPECT_EQ(message, kSaveFailed + std::string(std::strerror(EFBIG)));
+    EXPECT_EQ(message, kSaveFailed + UserErrorText(EFBIG));
     EXPECT_EQ(ReadBytes(path), oldBytes);
     EXPECT_EQ(test::FolderEntries(folder.path()), std::vector<std::string>{"old.kzd"});
 
@@ -581,7 +582,7 @@ TEST(PuzzleFileSaving, AFailedSaveLeavesTheOldFileWhole) {
         ASSERT_EQ(chmod(folder.path().c_str(), 0555), 0);
         EXPECT_FALSE(WritePuzzleData(path, large, message));
         chmod(folder.path().c_str(), 0755);
-        EXPECT_EQ(message, kSaveFailed + std::string(std::strerror(EACCES)));
+        EXPECT_EQ(message, kSaveFailed + UserErrorText(EACCES));
         EXPECT_EQ(ReadBytes(path), oldBytes);
     }
 }

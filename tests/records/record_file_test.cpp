@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "files/user_error_text.h"
 #include "engine/catalogue.h"
 #include "files/cp932.h"
 #include "tests/files/temp_folder.h"
@@ -151,7 +152,7 @@ TEST(PrepareRecordFile, ReportsAFileThatCannotBeCreated) {
     TempFolder folder;
     std::string message;
     EXPECT_FALSE(PrepareRecordFile(folder / "missing/達成記録.csv", message));
-    EXPECT_EQ(message, kOpenFailed + std::string(std::strerror(ENOENT)));
+    EXPECT_EQ(message, kOpenFailed + UserErrorText(ENOENT));
 }
 
 TEST(AppendRecordLine, AppendsToTheExistingFileOnly) {
@@ -159,7 +160,7 @@ TEST(AppendRecordLine, AppendsToTheExistingFileOnly) {
     std::string path = folder / "達成記録.csv";
     std::string message;
     EXPECT_FALSE(AppendRecordLine(path, "version 3.1.0,2024", message));
-    EXPECT_EQ(message, kOpenFailed + std::string(std::strerror(ENOENT)));
+    EXPECT_EQ(message, kOpenFailed + UserErrorText(ENOENT));
     EXPECT_FALSE(fs::exists(path));
 
     ASSERT_TRUE(PrepareRecordFile(path, message));
@@ -217,9 +218,9 @@ TEST(RecordLines, ReportsFilesThatCannotBeOpened) {
     std::vector<std::string> lines = {"kept"};
     std::string message;
     EXPECT_FALSE(ReadRecordLines(folder / "none.csv", lines, message));
-    EXPECT_EQ(message, kOpenFailed + std::string(std::strerror(ENOENT)));
+    EXPECT_EQ(message, kOpenFailed + UserErrorText(ENOENT));
     EXPECT_FALSE(RewriteRecordFile(folder / "none/x.csv", lines, message));
-    EXPECT_EQ(message, kOpenFailed + std::string(std::strerror(ENOENT)));
+    EXPECT_EQ(message, kOpenFailed + UserErrorText(ENOENT));
 }
 
 TEST(SplitRecordFields, RunsOfCommasSeparateOnce) {

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "files/user_error_text.h"
 #include "engine/rating.h"
 #include "files/cp932.h"
 #include "records/list_sort.h"
@@ -198,7 +199,7 @@ TEST(RecordList, RefusesFilesItCannotOpenOrDoesNotKnow) {
     RecordList list;
     std::string message;
     EXPECT_FALSE(list.Load(folder / "none.csv", message));
-    EXPECT_EQ(message, kOpenFailed + std::string(std::strerror(ENOENT)));
+    EXPECT_EQ(message, kOpenFailed + UserErrorText(ENOENT));
     EXPECT_TRUE(list.Rows().empty());
 
     // Whatever is not the current header (foreign, damaged, empty, the
@@ -314,7 +315,7 @@ TEST_F(RecordDeletion, AFileReplacedMeanwhileIsNotOverwritten) {
 
     fs::remove(path_);
     EXPECT_FALSE(list_.Save(message_));
-    EXPECT_EQ(message_, kOpenFailed + std::string(std::strerror(ENOENT)));
+    EXPECT_EQ(message_, kOpenFailed + UserErrorText(ENOENT));
     EXPECT_FALSE(fs::exists(path_));
 }
 
@@ -335,7 +336,7 @@ TEST_F(RecordDeletion, AFailedRewriteLeavesTheFileIntact) {
     ::sigaction(SIGXFSZ, &old, nullptr);
 
     EXPECT_FALSE(saved_ok);
-    EXPECT_EQ(message_, kOpenFailed + std::string(std::strerror(EFBIG)));
+    EXPECT_EQ(message_, kOpenFailed + UserErrorText(EFBIG));
     EXPECT_EQ(ReadBytes(path_), Original());
     EXPECT_EQ(test::FolderEntries(folder_.path()), std::vector<std::string>{"達成記録.csv"});
 
@@ -352,7 +353,7 @@ TEST_F(RecordDeletion, AReadOnlyFolderLeavesTheFileIntact) {
     bool saved = list_.Save(message_);
     fs::permissions(folder_.path(), fs::perms::owner_all);
     EXPECT_FALSE(saved);
-    EXPECT_EQ(message_, kOpenFailed + std::string(std::strerror(EACCES)));
+    EXPECT_EQ(message_, kOpenFailed + UserErrorText(EACCES));
     EXPECT_EQ(ReadBytes(path_), Original());
 }
 

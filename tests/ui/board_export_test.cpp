@@ -24,6 +24,7 @@
 #include <unistd.h>
 
 #include "session/play_session.h"
+#include "files/user_error_text.h"
 #include "ui/board_export.h"
 #include "ui/board_painter.h"
 #include "ui/gif_writer.h"
@@ -105,7 +106,7 @@ QStringList Entries(const QString& folder) {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
 
-QString SaveFailure(int error) { return u"保存ファイルをオープンできません。：\n"_s + QString::fromLocal8Bit(strerror(error)); }
+QString SaveFailure(int error) { return u"保存ファイルをオープンできません。：\n"_s + QString::fromStdString(UserErrorText(error)); }
 
 }  // namespace
 

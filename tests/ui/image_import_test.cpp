@@ -47,6 +47,11 @@ using namespace masuvo;
 namespace {
 
 const QString kReadFailed = u"画像の読込に失敗しました。"_s;
+// The second line of each kind of failure.
+const QString kNotDecodable = kReadFailed + u"\n画像として読めないファイルです"_s;
+const QString kNoGrid = kReadFailed + u"\n盤面の枠が見つかりません。"_s;
+const QString kFewDigits = kReadFailed + u"\n盤面は見つかりましたが、読み取れた数字が "_s;
+const QString kNoClipboardPicture = u"クリップボードに画像がありません。\n"_s;
 
 // A model file whose network reads every inked cell as 4: only the output
 // biases are set, so whatever the ink the outputs are the same.
@@ -361,7 +366,7 @@ private slots:
     }
 
     // A picture file becomes a new puzzle of givens named after the file;
-    // every failure keeps the board, with the message of its kind.
+    // every failure keeps the board and says which step failed.
     void importedFileBecomesGivens() {
         CKenrowDlg& w = Open();
         const std::vector<int> cells = FirstCells(24);
@@ -380,26 +385,33 @@ private slots:
 
         struct Failure {
             QString path;
-            QString message;  // empty: silent
+            QString message;  // the start of the one message box
         };
         const Failure failures[] = {
-            {Write(u"few.png"_s, Encoded(Picture(FirstCells(12)), "PNG")), kReadFailed},
-            {Write(u"blank.jpg"_s, Encoded(Picture({}, Qt::white, {900, 500}).scaled(900, 300), "JPG")), kReadFailed},
-            {Write(u"broken.gif"_s, "GIF89a broken"), QString()},
-            {temp_.filePath(u"gone.webp"_s), u"読込ファイルをオープンできません。：\n"_s},
+            {Write(u"few.png"_s, Encoded(Picture(FirstCells(12)), "PNG")), kFewDigits + u"12 個だけです"_s},
+            {Write(u"blank.jpg"_s, Encoded(Picture({}, Qt::white, {900, 500}).scaled(900, 300), "JPG")), kNoGrid},
+            {Write(u"broken.gif"_s, "GIF89a broken"), kNotDecodable},
+            {Write(u"text.png"_s, "a text file under a picture's name\n"), kNotDecodable},
+            {Write(u"empty.png"_s, QByteArray()), kNotDecodable},
+            {Write(u"text.webp"_s, "not a webp"), kNotDecodable},
+            {temp_.filePath(u"gone.webp"_s), u"読込ファイルをオープンできません。：\nファイルまたはフォルダーが見つかりません。"_s},
         };
         for (const Failure& failure : failures) {
             Mark();
             const QStringList boxes = Boxes([&] { QVERIFY(!w.ImportImageFile(failure.path)); });
-            if (failure.message.isEmpty()) {
-                QVERIFY2(boxes.isEmpty(), qPrintable(failure.path));
-            } else {
-                QCOMPARE(boxes.size(), 1);
-                QVERIFY2(boxes[0].startsWith(failure.message), qPrintable(boxes[0]));
-            }
+            QCOMPARE(boxes.size(), 1);
+            QVERIFY2(boxes[0].startsWith(failure.message), qPrintable(boxes[0]));
             QCOMPARE(S().values[80], 9);
             QCOMPARE(Name(), u"前の問題"_s);
         }
+        // The same from the command line, and a file of no known kind.
+        Mark();
+        QCOMPARE(Boxes([&] { w.OpenCommandLineFile(temp_.filePath(u"text.png"_s)); }).value(0).left(kNotDecodable.size()),
+                 kNotDecodable);
+        const QStringList unknown = Boxes([&] { w.OpenCommandLineFile(Write(u"notes.txt"_s, "text")); });
+        QCOMPARE(unknown.size(), 1);
+        QVERIFY2(unknown[0].startsWith(u"読込めないファイルです。：\n"_s), qPrintable(unknown[0]));
+        QCOMPARE(Name(), u"前の問題"_s);
 
         // A transparent PNG and WebP files with and without alpha all import.
         for (const auto& [name, bytes] :
@@ -431,7 +443,9 @@ private slots:
         QCOMPARE(Givens(), Fours(cells));
 
         Mark();
-        w.OpenCommandLineFile(upper);
+        const QStringList refused = Boxes([&] { w.OpenCommandLineFile(upper); });
+        QCOMPARE(refused.size(), 1);
+        QVERIFY2(refused[0].startsWith(u"読込めないファイルです。：\n"_s), qPrintable(refused[0]));
         QCOMPARE(Name(), u"前の問題"_s);
         w.OpenCommandLineFile(lower);
         QCOMPARE(Name(), u"drop"_s);
@@ -450,17 +464,21 @@ private slots:
         QCOMPARE(Givens(), Fours(cells));
     }
 
-    // The clipboard: no picture does nothing at all, a picture without a
-    // board says so, a board becomes the puzzle "クリップボード(time)".
+    // The clipboard: no picture and a picture without a board each say so,
+    // a board becomes the puzzle "クリップボード(time)".
     void clipboardPictures() {
         CKenrowDlg& w = Open();
         Mark();
         QGuiApplication::clipboard()->setText(u"no picture"_s);
-        QVERIFY(Boxes([&] { w.action(u"loadClipboardImageItem"_s)->trigger(); }).isEmpty());
+        QStringList boxes = Boxes([&] { w.action(u"loadClipboardImageItem"_s)->trigger(); });
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY2(boxes[0].startsWith(kNoClipboardPicture), qPrintable(boxes[0]));
         QCOMPARE(Name(), u"前の問題"_s);
 
         QGuiApplication::clipboard()->setImage(Picture(FirstCells(8)));
-        QCOMPARE(Boxes([&] { w.action(u"loadClipboardImageItem"_s)->trigger(); }), QStringList{kReadFailed});
+        boxes = Boxes([&] { w.action(u"loadClipboardImageItem"_s)->trigger(); });
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY2(boxes[0].startsWith(kFewDigits + u"8 個だけです"_s), qPrintable(boxes[0]));
         QCOMPARE(Name(), u"前の問題"_s);
 
         const std::vector<int> cells = FirstCells(25);
@@ -516,7 +534,7 @@ private slots:
             {server.Url(u"/pics/endless.png"_s), u"URLをオープンできません。: "_s, u"endless.png"_s},
             {server.Url(u"/pics/silent.png"_s), u"URLをオープンできません。: "_s, u"silent.png"_s},
             {server.Url(u"/pics/.."_s), u"ファイルをオープンできません。: "_s, QString()},
-            {server.Url(u"/pics/few.png"_s), kReadFailed, QString()},
+            {server.Url(u"/pics/few.png"_s), kFewDigits, QString()},
         };
         for (const Refusal& refusal : refusals) {
             Mark();
@@ -623,8 +641,10 @@ private slots:
             app.InitInstance();
             QVERIFY(app.modelMessage().startsWith(u"読込ファイルをオープンできません。：\n"_s));
             QVERIFY(!ProcessDigitModel().loaded);
-            QCOMPARE(Boxes([&] { QVERIFY(!app.window()->ImportImageFile(Write(u"m.png"_s, Encoded(Picture(FirstCells(20)), "PNG")))); }),
-                     QStringList{kReadFailed});
+            const QStringList boxes =
+                Boxes([&] { QVERIFY(!app.window()->ImportImageFile(Write(u"m.png"_s, Encoded(Picture(FirstCells(20)), "PNG")))); });
+            QCOMPARE(boxes.size(), 1);
+            QVERIFY2(boxes[0].startsWith(kReadFailed + u"\n数字認識用のデータ"_s), qPrintable(boxes[0]));
         }
         QVERIFY(QFile::copy(modelPath_, root + u"/share/masuvo/Masuvo.dat"_s));
         {

@@ -19,6 +19,7 @@
 #include <string>
 
 #include "engine/rating.h"
+#include "files/user_error_text.h"
 #include "files/cp932.h"
 #include "records/record_file.h"
 #include "ui/kenrow_app.h"
@@ -350,7 +351,7 @@ void RecordDialogTest::aFileThatCannotBeReadShowsAnEmptyList() {
     AnswerNextBox(&text);
     dialog.show();
     QTRY_VERIFY(!text.isEmpty());
-    QCOMPARE(text, kOpenFailed + QString::fromLocal8Bit(strerror(ENOENT)));
+    QCOMPARE(text, kOpenFailed + QString::fromStdString(masuvo::UserErrorText(ENOENT)));
     QVERIFY(dialog.isVisible());
     // OK writes nothing (there is nothing to write) and creates no file.
     Click(dialog, u"okButton"_s);

@@ -24,6 +24,7 @@
 #include <QTimer>
 
 #include "engine/board.h"
+#include "files/user_error_text.h"
 #include "files/cp932.h"
 #include "tools/solution_steps_report.h"
 #include "ui/kenrow_app.h"
@@ -216,7 +217,7 @@ void ResultDialogTest::aFailedSaveSaysSoAndKeepsTheWindow() {
     QString text;
     AnswerNextBox(&text);
     QVERIFY(!dialog->SaveTo(temp_.filePath(u"ない/統計.txt"_s)));
-    QCOMPARE(text, u"マスヴォ|保存ファイルをオープンできません。：\n"_s + QString::fromLocal8Bit(strerror(ENOENT)));
+    QCOMPARE(text, u"マスヴォ|保存ファイルをオープンできません。：\n"_s + QString::fromStdString(masuvo::UserErrorText(ENOENT)));
     QVERIFY(dialog->isVisible());
     dialog->close();
 }
