@@ -13,8 +13,7 @@
 namespace masuvo::test {
 
 inline std::filesystem::path FuzzFixtureFolder(const std::string& target) {
-    // This header lies in tests/; the fixtures in tests/data/fuzz.
-    return std::filesystem::path(__FILE__).parent_path() / "data" / "fuzz" / target;
+    return std::filesystem::path(MASUVO_TESTS_DIR) / "data" / "fuzz" / target;
 }
 
 // The fixture files of a target, sorted by name.
