@@ -9,6 +9,8 @@
 #include <string>
 
 #include "cli/puzzle_input.h"
+#include "engine/catalogue.h"
+#include "engine/rating.h"
 #include "generator/creation.h"
 
 namespace masuvo::cli {
@@ -23,6 +25,7 @@ struct Options {
     int number = 1;
     int rank = 0;
     int symmetry = 0;
+    int technique = -1;
     int threads = 0;
 };
 
@@ -34,7 +37,30 @@ bool ParseInt(const char* text, int low, int high, int& out) {
     return true;
 }
 
-// Reads --number, --rank (when wanted), --symmetry and --threads.
+}  // namespace
+
+bool ParseTechnique(const char* text, int& out) {
+    if (ParseInt(text, 0, kTechniqueCount - 1, out)) return true;
+    for (int t = 0; t < kTechniqueCount; ++t) {
+        if (std::strcmp(text, TechniqueName(t)) == 0) {
+            out = t;
+            return true;
+        }
+    }
+    return false;
+}
+
+void PrintRefusal(int rank, int technique) {
+    std::string ranks;
+    for (int r = 0; r < kRankCount; ++r)
+        if (RankAllowsTechnique(r, technique)) ranks += (ranks.empty() ? "" : ", ") + std::to_string(r);
+    std::fprintf(stderr, "masuvo-cli: a puzzle of rank %d (%s) never needs technique %d (%s); ranks that can: %s\n",
+                 rank, RankNameOfIndex(rank), technique, TechniqueName(technique), ranks.c_str());
+}
+
+namespace {
+
+// Reads --number, --rank and --technique (when wanted), --symmetry and --threads.
 bool ParseOptions(int argc, char** argv, bool wantRank, Options& options) {
     for (int i = 2; i < argc; ++i) {
         const std::string name = argv[i];
@@ -48,6 +74,8 @@ bool ParseOptions(int argc, char** argv, bool wantRank, Options& options) {
             ok = ParseInt(value, 0, 1000000, options.number);
         else if (name == "--rank" && wantRank)
             ok = ParseInt(value, 0, 9, options.rank);
+        else if (name == "--technique" && wantRank)
+            ok = ParseTechnique(value, options.technique);
         else if (name == "--symmetry")
             ok = ParseInt(value, 0, 2, options.symmetry);
         else if (name == "--threads")
@@ -111,6 +139,7 @@ int RunSearch(const Options& options, int rank, Create create, const std::string
     request.number = options.number;
     request.rank = rank;
     request.symmetry = options.symmetry;
+    request.technique = options.technique;
     request.threads = options.threads;
     request.cancel = &g_cancel;
     request.progress = [&progress](int done) { progress(done); };
@@ -124,8 +153,12 @@ int RunSearch(const Options& options, int rank, Create create, const std::string
 int RunCreate(int argc, char** argv) {
     Options options;
     if (!ParseOptions(argc, argv, true, options)) return 2;
+    if (options.technique >= 0 && !RankAllowsTechnique(options.rank, options.technique)) {
+        PrintRefusal(options.rank, options.technique);
+        return 2;
+    }
     return RunSearch(options, options.rank, CreateRated,
-                     RatedPuzzleName(options.rank, options.symmetry, options.number));
+                     RatedPuzzleName(options.rank, options.symmetry, options.number, options.technique));
 }
 
 int RunUnsolvable(int argc, char** argv) {

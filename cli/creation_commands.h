@@ -7,4 +7,9 @@ namespace masuvo::cli {
 int RunCreate(int argc, char** argv);
 int RunUnsolvable(int argc, char** argv);
 
+// A catalogue index 0..29 or a technique's name.
+bool ParseTechnique(const char* text, int& out);
+// Why a rank is refused for a technique, and which ranks could need it.
+void PrintRefusal(int rank, int technique);
+
 }  // namespace masuvo::cli

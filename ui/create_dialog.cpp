@@ -2,6 +2,8 @@
 
 #include "ui/help_popup.h"
 
+#include "engine/catalogue.h"
+
 #include <QComboBox>
 #include <QFont>
 #include <QFontMetrics>
@@ -13,6 +15,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -112,6 +115,11 @@ CCreateDlg::CCreateDlg(int number, int rankSelection, int symmetry, bool difficu
     symmetryList_->addItems(kSymmetries);
     symmetryList_->setCurrentIndex(symmetry_);
 
+    techniqueList_ = new QComboBox(this);
+    techniqueList_->setObjectName(u"techniqueList"_s);
+    FillTechniqueList();
+    connect(rankList_, &QComboBox::currentIndexChanged, this, &CCreateDlg::FillTechniqueList);
+
     status_ = new QLabel(kIdleText, this);
     status_->setObjectName(u"statusLine"_s);
     status_->setAlignment(Qt::AlignCenter);
@@ -142,6 +150,9 @@ CCreateDlg::CCreateDlg(int number, int rankSelection, int symmetry, bool difficu
     fields->addWidget(rankList_, 1, 1);
     fields->addWidget(new QLabel(u"対称性："_s, this), 2, 0);
     fields->addWidget(symmetryList_, 2, 1);
+    techniqueLabel_ = new QLabel(u"解法："_s, this);
+    fields->addWidget(techniqueLabel_, 3, 0);
+    fields->addWidget(techniqueList_, 3, 1);
     fields->setColumnStretch(1, 1);
 
     auto* buttons = new QHBoxLayout;
@@ -172,13 +183,28 @@ CCreateDlg::CCreateDlg(int number, int rankSelection, int symmetry, bool difficu
 
 CCreateDlg::~CCreateDlg() = default;
 
+void CCreateDlg::FillTechniqueList() {
+    const int rank = difficult_ ? rankList_->currentIndex() + 7 : rankList_->currentIndex();
+    const int kept = techniqueList_->currentData().isValid() ? techniqueList_->currentData().toInt() : technique_;
+    const QSignalBlocker blocker(techniqueList_);
+    techniqueList_->clear();
+    techniqueList_->addItem(u"指定なし"_s, -1);
+    for (int t = 0; t < masuvo::kTechniqueCount; ++t) {
+        if (!masuvo::RankAllowsTechnique(rank, t)) continue;
+        techniqueList_->addItem(QString::fromUtf8(masuvo::TechniqueName(t)), t);
+        if (t == kept) techniqueList_->setCurrentIndex(techniqueList_->count() - 1);
+    }
+}
+
 void CCreateDlg::Start() {
     if (running_) return;
     number_ = numberEdit_->Value();
     rankSelection_ = rankList_->currentIndex();
     symmetry_ = symmetryList_->currentIndex();
+    technique_ = techniqueList_->currentData().toInt();
 
     numberEdit_->setEnabled(false);
+    techniqueList_->setEnabled(false);
     rankList_->setEnabled(false);
     symmetryList_->setEnabled(false);
     okButton_->setEnabled(false);
@@ -194,6 +220,7 @@ void CCreateDlg::StartSearch(int rankIndex, int number, int symmetry) {
     request.number = number;
     request.rank = rankIndex;
     request.symmetry = symmetry;
+    request.technique = technique_;
     task_.Start(
         search_, request,
         [this](int done) {

@@ -65,6 +65,8 @@ public:
     int rankSelection() const { return rankSelection_; }
     int symmetry() const { return symmetry_; }
     int rankIndex() const { return difficult_ ? rankSelection_ + 7 : rankSelection_; }
+    // The catalogue index of the technique chosen under 解法, -1 for 指定なし.
+    int technique() const { return technique_; }
     // The created puzzle (end code 0 only).
     const masuvo::KR_base& result() const { return result_; }
     int elapsedSeconds() const { return elapsed_; }
@@ -87,10 +89,14 @@ protected:
     // One search of the chosen rank index, number and symmetry.
     void StartSearch(int rankIndex, int number, int symmetry);
     void ShowNextWaitText();
+    // 指定なし and the techniques the selected rank can need, keeping the
+    // chosen technique when the new rank allows it too.
+    void FillTechniqueList();
 
     int number_;
     int rankSelection_;
     int symmetry_;
+    int technique_ = -1;
     bool difficult_;
     bool running_ = false;
     bool messageToggle_ = false;
@@ -103,6 +109,8 @@ protected:
     masuvo::NumberEdit* numberEdit_;
     QComboBox* rankList_;
     QComboBox* symmetryList_;
+    QComboBox* techniqueList_;
+    QLabel* techniqueLabel_;
     QLabel* status_;
     QProgressBar* progress_;
     QPushButton* okButton_;

@@ -25,6 +25,9 @@ CCreateTestDlg::CCreateTestDlg(QWidget* parent) : CCreateDlg(1, 0, 0, false, par
     setWindowTitle(u"連続問題自動作成"_s);
     // Every rank is created in turn: there is nothing to choose.
     rankList_->setEnabled(false);
+    // The series creates the untargeted puzzles of each rank.
+    techniqueLabel_->hide();
+    techniqueList_->hide();
 
     countEdit_ = new QLineEdit(u"10"_s, this);
     countEdit_->setObjectName(u"countEdit"_s);
@@ -38,7 +41,7 @@ CCreateTestDlg::CCreateTestDlg(QWidget* parent) : CCreateDlg(1, 0, 0, false, par
     seriesProgress_ = new QLabel(this);
     seriesProgress_->setObjectName(u"seriesProgress"_s);
     seriesProgress_->setAlignment(Qt::AlignCenter);
-    fields_->addWidget(seriesProgress_, 3, 0, 1, 4);
+    fields_->addWidget(seriesProgress_, 4, 0, 1, 4);
 }
 
 void CCreateTestDlg::Start() {
@@ -55,6 +58,9 @@ void CCreateTestDlg::Start() {
     numberEdit_->setEnabled(false);
     countEdit_->setEnabled(false);
     rankList_->setEnabled(false);
+    // The series creates the untargeted puzzles of each rank.
+    techniqueLabel_->hide();
+    techniqueList_->hide();
     symmetryList_->setEnabled(false);
     okButton_->setEnabled(false);
     status_->setText(u"問題作成中..."_s);

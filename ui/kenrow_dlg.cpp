@@ -317,7 +317,7 @@ void CKenrowDlg::OnCreatePuzzle() {
     settings_.create_rank = dialog.rankSelection();
     settings_.create_symmetry = dialog.symmetry();
     if (code == 0)
-        LoadCreatedPuzzle(dialog.result(), RatedPuzzleName(dialog.rankIndex(), dialog.symmetry(), dialog.number()),
+        LoadCreatedPuzzle(dialog.result(), RatedPuzzleName(dialog.rankIndex(), dialog.symmetry(), dialog.number(), dialog.technique()),
                           dialog.elapsedSeconds());
 }
 
@@ -328,7 +328,7 @@ void CKenrowDlg::OnCreateDifficult() {
     settings_.difficult_rank = dialog.rankSelection();
     settings_.difficult_symmetry = dialog.symmetry();
     if (code == 0)
-        LoadCreatedPuzzle(dialog.result(), RatedPuzzleName(dialog.rankIndex(), dialog.symmetry(), dialog.number()),
+        LoadCreatedPuzzle(dialog.result(), RatedPuzzleName(dialog.rankIndex(), dialog.symmetry(), dialog.number(), dialog.technique()),
                           dialog.elapsedSeconds());
 }
 

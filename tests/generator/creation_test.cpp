@@ -139,8 +139,65 @@ TEST(Creation, CancelStopsTheSearchPromptly) {
     EXPECT_EQ(outOfOrder.load(), 0) << "progress counts up one by one";
 }
 
+TEST(Creation, TechniqueTermLeavesUntargetedSeedsAlone) {
+    EXPECT_EQ(TargetedSeed(3, 1, 4, -1, 17), RatedSeed(3, 1, 4, 17));
+    EXPECT_NE(TargetedSeed(3, 1, 4, 0, 17), RatedSeed(3, 1, 4, 17));
+    EXPECT_NE(TargetedSeed(3, 1, 4, 0, 17), TargetedSeed(3, 1, 4, 1, 17));
+}
+
+TEST(Creation, TargetedCreationUsesTheTechniqueWithAnyThreadCount) {
+    // (rank, technique): cheap cases across the ceilings and conditions.
+    const int cases[][2] = {{0, 2}, {1, 3}, {2, 6}, {3, 7}, {4, 19}};
+    for (const auto& c : cases) {
+        CreationRequest request;
+        request.number = 2;
+        request.rank = c[0];
+        request.technique = c[1];
+        request.threads = 1;
+        const CreationOutcome one = CreateRated(request);
+        request.threads = 2;
+        const CreationOutcome two = CreateRated(request);
+        ASSERT_EQ(one.status, CreationStatus::Found) << c[0] << "/" << c[1];
+        EXPECT_EQ(GridText(one.puzzle), GridText(two.puzzle)) << c[0] << "/" << c[1];
+        KR_solver rater;
+        std::memcpy(rater.value, one.puzzle.value, sizeof rater.value);
+        Usage usage;
+        ASSERT_EQ(SolveByLogic(rater, usage), 1);
+        EXPECT_GE(usage.count[c[1]], 1) << c[0] << "/" << c[1];
+        EXPECT_TRUE(MeetsRankCondition(c[0], usage));
+        EXPECT_GE(DifficultyScore(usage), kRankLowerBound[c[0]]);
+        EXPECT_LT(DifficultyScore(usage), kRankLowerBound[c[0] + 1]);
+    }
+}
+
+TEST(Creation, TechniquesARankCanNeed) {
+    EXPECT_TRUE(RankAllowsTechnique(0, 3));
+    EXPECT_FALSE(RankAllowsTechnique(0, 5));   // above the rank's ceiling
+    EXPECT_FALSE(RankAllowsTechnique(2, 7));   // excluded by the rank's condition
+    EXPECT_TRUE(RankAllowsTechnique(3, 7));
+    EXPECT_FALSE(RankAllowsTechnique(3, 19));
+    EXPECT_FALSE(RankAllowsTechnique(5, 26));  // ceiling 6
+    EXPECT_TRUE(RankAllowsTechnique(9, 29));
+    EXPECT_FALSE(RankAllowsTechnique(4, 30));
+    const int lowest[kTechniqueCount] = {0, 0, 0, 0, 0, 2, 2, 3, 3, 4, 3, 3, 4, 3, 3,
+                                         4, 3, 3, 4, 4, 4, 6, 6, 5, 6, 6, 6, 5, 6, 6};
+    for (int t = 0; t < kTechniqueCount; ++t) EXPECT_EQ(LowestRankAllowing(t), lowest[t]) << t;
+}
+
+TEST(Creation, ATechniqueTheRankCannotNeedIsRefusedAtOnce) {
+    CreationRequest request;
+    request.rank = 2;
+    request.technique = 19;
+    int reported = 0;
+    request.progress = [&](int) { ++reported; };
+    const CreationOutcome outcome = CreateRated(request);
+    EXPECT_EQ(outcome.status, CreationStatus::Failed);
+    EXPECT_EQ(reported, 0) << "no seed is tried";
+}
+
 TEST(Creation, PuzzleNames) {
     EXPECT_EQ(RatedPuzzleName(7, 0, 1), "自動作成(神)[点対称]_1");
+    EXPECT_EQ(RatedPuzzleName(4, 0, 2, 19), "自動作成(超上級・対角線)[点対称]_2");
     EXPECT_EQ(RatedPuzzleName(0, 2, 35), "自動作成(基本)[非対称]_35");
     EXPECT_EQ(UnsolvablePuzzleName(1, 4), "自動作成(解けない問題)[線対称]_4");
 }

@@ -143,6 +143,7 @@ private slots:
     void rankListsAndRankIndex_data();
     void rankListsAndRankIndex();
     void numberFieldTakesDigitsAndStepsInRange();
+    void techniqueListFollowsTheRank();
     void destroyingTheDialogStopsItsSearch();
 
     void hardDialogCreatesAnUnsolvablePuzzle();
@@ -193,6 +194,39 @@ void CreateDialogTest::createsThePuzzleOfTheRequest() {
     QVERIFY(dialog.elapsedSeconds() >= 0);
     // Every seed is accounted for, even those skipped after the find.
     QCOMPARE(Child<QProgressBar>(dialog, u"progressBar"_s)->value(), masuvo::kCreationIterations);
+}
+
+void CreateDialogTest::techniqueListFollowsTheRank() {
+    CCreateDlg dialog(1, 2, 0, false);
+    auto* ranks = Child<QComboBox>(dialog, u"rankList"_s);
+    auto* techniques = Child<QComboBox>(dialog, u"techniqueList"_s);
+    auto texts = [&] {
+        QStringList list;
+        for (int i = 0; i < techniques->count(); ++i) list << techniques->itemText(i);
+        return list;
+    };
+    // 中級 can need only what its ceiling admits and its condition leaves.
+    QCOMPARE(texts(), (QStringList{u"指定なし"_s, u"ブロックの完成"_s, u"ラインの完成"_s, u"ブロック内の配置"_s,
+                                   u"ライン内の配置"_s, u"セルの完成"_s, u"隠れた数字"_s, u"波及効果"_s}));
+    techniques->setCurrentIndex(techniques->findText(u"波及効果"_s));
+    ranks->setCurrentIndex(4);  // 超上級 allows it too: the choice stays
+    QCOMPARE(techniques->currentText(), u"波及効果"_s);
+    QVERIFY(texts().contains(u"対角線"_s));
+    QVERIFY(!texts().contains(u"二択連鎖1"_s));
+    ranks->setCurrentIndex(0);  // 基本 does not: back to 指定なし
+    QCOMPARE(techniques->currentText(), u"指定なし"_s);
+
+    // The search gets the technique and its puzzle uses it.
+    ranks->setCurrentIndex(1);
+    techniques->setCurrentIndex(techniques->findText(u"ライン内の配置"_s));
+    const int code = RunModal(dialog, [&] { Press(dialog, "okButton"); });
+    QCOMPARE(code, 0);
+    QCOMPARE(dialog.technique(), 3);
+    masuvo::CreationRequest request;
+    request.number = 1;
+    request.rank = 1;
+    request.technique = 3;
+    QCOMPARE(Grid(dialog.result()), Grid(masuvo::CreateRated(request).puzzle));
 }
 
 void CreateDialogTest::closingBeforeTheStartCreatesNothing_data() {
