@@ -12,6 +12,7 @@
 #include "engine/catalogue.h"
 #include "engine/rating.h"
 #include "generator/creation.h"
+#include "generator/drill.h"
 
 namespace masuvo::cli {
 
@@ -53,7 +54,10 @@ bool ParseTechnique(const char* text, int& out) {
 void PrintRefusal(int rank, int technique) {
     std::string ranks;
     for (int r = 0; r < kRankCount; ++r)
-        if (RankAllowsTechnique(r, technique)) ranks += (ranks.empty() ? "" : ", ") + std::to_string(r);
+        if (RankAllowsTechnique(r, technique)) {
+            if (!ranks.empty()) ranks += ", ";
+            ranks += std::to_string(r);
+        }
     std::fprintf(stderr, "masuvo-cli: a puzzle of rank %d (%s) never needs technique %d (%s); ranks that can: %s\n",
                  rank, RankNameOfIndex(rank), technique, TechniqueName(technique), ranks.c_str());
 }
@@ -165,6 +169,67 @@ int RunUnsolvable(int argc, char** argv) {
     Options options;
     if (!ParseOptions(argc, argv, false, options)) return 2;
     return RunSearch(options, 0, CreateUnsolvable, UnsolvablePuzzleName(options.symmetry, options.number));
+}
+
+int RunDrill(int argc, char** argv) {
+    int technique = -1;
+    int number = 1;
+    int threads = 0;
+    for (int i = 2; i < argc; ++i) {
+        const std::string name = argv[i];
+        if (i + 1 >= argc) {
+            std::fprintf(stderr, "masuvo-cli: %s needs a value\n", name.c_str());
+            return 2;
+        }
+        const char* value = argv[++i];
+        bool ok;
+        if (name == "--technique")
+            ok = ParseTechnique(value, technique);
+        else if (name == "--number")
+            ok = ParseInt(value, 0, 1000000, number);
+        else if (name == "--threads")
+            ok = ParseInt(value, 1, 256, threads);
+        else {
+            std::fprintf(stderr, "masuvo-cli: unknown option %s\n", name.c_str());
+            return 2;
+        }
+        if (!ok) {
+            std::fprintf(stderr, "masuvo-cli: bad value for %s: %s\n", name.c_str(), value);
+            return 2;
+        }
+    }
+    if (technique < 0) {
+        std::fputs("masuvo-cli: drill needs --technique\n", stderr);
+        return 2;
+    }
+    std::signal(SIGINT, OnInterrupt);
+    std::signal(SIGTERM, OnInterrupt);
+    ProgressLine progress;
+    DrillRequest request;
+    request.technique = technique;
+    request.number = number;
+    request.threads = threads;
+    request.cancel = &g_cancel;
+    request.progress = [&progress](int done) { progress(done); };
+    const DrillOutcome outcome = CreateDrill(request);
+    progress.Finish();
+    if (outcome.status == CreationStatus::Cancelled) {
+        std::fputs("masuvo-cli: cancelled\n", stderr);
+        return 130;
+    }
+    if (outcome.status != CreationStatus::Found) {
+        std::fputs("作成に失敗しました。\n", stderr);
+        return 1;
+    }
+    const Drill& drill = outcome.drill;
+    std::string indices;
+    for (int t : drill.techniques) {
+        if (!indices.empty()) indices += ',';
+        indices += std::to_string(t);
+    }
+    Write(GridText(drill.position) + '\t' + std::to_string(drill.row) + ',' + std::to_string(drill.col) + ',' +
+          std::to_string(drill.digit) + '\t' + drill.texts + '\t' + indices + '\n');
+    return 0;
 }
 
 }  // namespace masuvo::cli

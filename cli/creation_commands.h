@@ -6,6 +6,8 @@ namespace masuvo::cli {
 
 int RunCreate(int argc, char** argv);
 int RunUnsolvable(int argc, char** argv);
+// drill --technique K --number N: position, answer r,c,d, needed steps' texts, techniques.
+int RunDrill(int argc, char** argv);
 
 // A catalogue index 0..29 or a technique's name.
 bool ParseTechnique(const char* text, int& out);

@@ -29,6 +29,9 @@ void PrintUsage(std::FILE* out = stderr) {
         "  create --number N --rank R --symmetry S [--technique K] [--threads T]\n"
         "                         puzzle, name, seconds\n"
         "                         (K: a catalogue index 0-29 or a technique's name, used at least once)\n"
+        "  drill --technique K [--number N] [--threads T]\n"
+        "                         a position whose next placement needs technique K: position,\n"
+        "                         answer row,col,digit (0-based), needed steps' texts, techniques\n"
         "  unsolvable --number N --symmetry S [--threads T]        puzzle, name, seconds\n"
         "  recognize [--model PATH] IMAGE...   picture, board read from it (81 chars) or -\n"
         "                         (model default: Masuvo.dat beside the program, then ../share/masuvo)\n"
@@ -64,6 +67,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(command, "evaluate") == 0) return masuvo::cli::RunEvaluate(argc, argv);
     if (std::strcmp(command, "stats") == 0) return masuvo::cli::RunStats(argc, argv);
     if (std::strcmp(command, "create") == 0) return masuvo::cli::RunCreate(argc, argv);
+    if (std::strcmp(command, "drill") == 0) return masuvo::cli::RunDrill(argc, argv);
     if (std::strcmp(command, "unsolvable") == 0) return masuvo::cli::RunUnsolvable(argc, argv);
     if (std::strcmp(command, "recognize") == 0) return masuvo::cli::RunVisionProgram(argc, argv);
     std::fprintf(stderr, "masuvo-cli: unknown command '%s'\n", command);

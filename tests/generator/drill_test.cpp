@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/brute_force.h"
+#include "engine/step_search.h"
+#include "generator/drill.h"
+
+namespace masuvo {
+namespace {
+
+Drill Made(int technique, int number, int threads) {
+    DrillRequest request;
+    request.technique = technique;
+    request.number = number;
+    request.threads = threads;
+    const DrillOutcome outcome = CreateDrill(request);
+    EXPECT_EQ(outcome.status, CreationStatus::Found) << technique << "/" << number;
+    return outcome.drill;
+}
+
+// What a drill promises: one solution, which places the answer; the hint on
+// the position places the answer and names the technique; the position is
+// the puzzle with some of the puzzle's own solution filled in.
+void ExpectSoundDrill(const Drill& drill, int technique) {
+    KR_solver counter;
+    std::memcpy(counter.value, drill.position.value, sizeof counter.value);
+    KR_base solution;
+    ASSERT_EQ(CountSolutions(counter, &solution), 1);
+    EXPECT_EQ(drill.position.value[drill.row][drill.col], 0);
+    EXPECT_EQ(solution.value[drill.row][drill.col], drill.digit);
+
+    KR_solver board;
+    std::memcpy(board.value, drill.position.value, sizeof board.value);
+    ASSERT_EQ(StepSearch(board, false), 1);
+    EXPECT_EQ(board.placeRow, drill.row);
+    EXPECT_EQ(board.placeCol, drill.col);
+    EXPECT_EQ(board.placeDigit, drill.digit);
+    bool named = false;
+    for (const Step& step : board.steps)
+        if (step.needed != 0 && step.technique == technique) named = true;
+    EXPECT_TRUE(named) << technique;
+    EXPECT_NE(std::find(drill.techniques.begin(), drill.techniques.end(), technique), drill.techniques.end());
+
+    for (int r = 0; r < 9; ++r)
+        for (int c = 0; c < 9; ++c) {
+            if (drill.puzzle.value[r][c] != 0) EXPECT_EQ(drill.position.value[r][c], drill.puzzle.value[r][c]);
+            if (drill.position.value[r][c] != 0) EXPECT_EQ(drill.position.value[r][c], solution.value[r][c]);
+        }
+}
+
+TEST(Drill, DrillsAskForTheirTechnique) {
+    // One technique of each family the lower ranks allow, two numbers each.
+    for (int technique : {2, 5, 7, 19}) {
+        for (int number : {1, 2}) {
+            const Drill drill = Made(technique, number, 2);
+            ExpectSoundDrill(drill, technique);
+        }
+    }
+}
+
+TEST(Drill, SameDrillWithOneAndTwoThreads) {
+    const Drill one = Made(5, 2, 1);
+    const Drill two = Made(5, 2, 2);
+    EXPECT_EQ(GridText(one.position), GridText(two.position));
+    EXPECT_EQ(one.row * 100 + one.col * 10 + one.digit, two.row * 100 + two.col * 10 + two.digit);
+    EXPECT_EQ(one.texts, two.texts);
+}
+
+TEST(Drill, APuzzleThatNeverNeedsTheTechniqueGivesNoPosition) {
+    KR_base easy;
+    ASSERT_TRUE(ParseGrid(
+        ".23456789456789123789123456214365897365897214897214365531642978642978531978531642", easy));
+    Drill drill;
+    EXPECT_FALSE(FindDrillPosition(easy, 19, drill));
+    // The one empty cell is placed by a basic technique, and the drill is the puzzle itself.
+    bool found = false;
+    for (int basic = 0; basic <= 4 && !found; ++basic) found = FindDrillPosition(easy, basic, drill);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(GridText(drill.position), GridText(easy));
+    EXPECT_EQ(drill.row, 0);
+    EXPECT_EQ(drill.col, 0);
+    EXPECT_EQ(drill.digit, 1);
+}
+
+}  // namespace
+}  // namespace masuvo
