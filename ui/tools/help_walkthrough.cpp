@@ -107,7 +107,11 @@ std::string Remove(const std::map<int, Digits>& removals) {
 }
 
 // Numbered sentences of one eliminating step.
-std::vector<std::string> EliminationSentences(const WalkStep& step) {
+using Candidates = uint8_t[81][10];
+
+std::vector<std::string> ChainInOrder(const KR_hint& h, const Candidates& cand, int side, const std::string& name);
+
+std::vector<std::string> EliminationSentences(const WalkStep& step, const Candidates& cand) {
     const KR_hint& h = step.hint;
     const auto removals = Removals(h);
     const auto green = Fill(h, 1);
@@ -293,9 +297,18 @@ std::vector<std::string> EliminationSentences(const WalkStep& step) {
         for (const auto& [c, ds] : start)
             for (int d : ds) ends.push_back(CellName(c) + "の" + std::to_string(d));
         out.push_back("出発点の二択（黒い輪）は" + Listed(ends) + "です。この二つのどちらか一方は必ず正しい数字です。");
-        if (!a.empty()) out.push_back("仮定A（緑の側が正しい）とすると、二択をたどって" + placed(a) + "が入ります。");
-        if (!b.empty()) out.push_back("仮定B（青の側が正しい）とすると、同じようにたどって" + placed(b) + "が入ります。");
-        if (!both.empty()) out.push_back("どちらの仮定でも" + placed(both) + "が入ります（黄色）。");
+        // Each assumption's chain link by link where the marks allow it to be
+        // traced; otherwise what each assumption places.
+        const std::vector<std::string> chainA = ChainInOrder(h, cand, 1, "仮定A（緑）");
+        const std::vector<std::string> chainB = ChainInOrder(h, cand, 2, "仮定B（青）");
+        if (!chainA.empty() && !chainB.empty()) {
+            out.insert(out.end(), chainA.begin(), chainA.end());
+            out.insert(out.end(), chainB.begin(), chainB.end());
+        } else {
+            if (!a.empty()) out.push_back("仮定A（緑の側が正しい）とすると、二択をたどって" + placed(a) + "が入ります。");
+            if (!b.empty()) out.push_back("仮定B（青の側が正しい）とすると、同じようにたどって" + placed(b) + "が入ります。");
+            if (!both.empty()) out.push_back("どちらの仮定でも" + placed(both) + "が入ります（黄色）。");
+        }
         out.push_back("どちらの仮定でも入らない候補は消せます。" + Remove(removals));
         return out;
     }
@@ -328,6 +341,150 @@ std::string PlacementSentence(const WalkStep& step, int row, int col, int digit)
     }
 }
 
+
+// One end of a chain: a digit in a cell, or in one of the cells of a group
+// (candidates of a block's row or column drawn as a capsule).
+struct ChainEnd {
+    int digit = 0;
+    std::vector<int> cells;
+};
+
+std::string EndText(const ChainEnd& end) {
+    if (end.cells.size() == 1) return CellName(end.cells[0]);
+    return CellList(end.cells) + (end.cells.size() == 2 ? "のどちらか" : "のどれか");
+}
+
+bool SharesUnit(int a, int b) {
+    return a != b && (RowOf(a) == RowOf(b) || ColOf(a) == ColOf(b) || BlockOfCell(a) == BlockOfCell(b));
+}
+
+// The ends true under one assumption (its own fill and the yellow one),
+// grouped along the capsule joins.
+std::vector<ChainEnd> TrueEnds(const KR_hint& h, int side) {
+    std::vector<ChainEnd> ends;
+    std::set<std::pair<int, int>> done;
+    for (int c = 0; c < 81; ++c)
+        for (int d = 1; d <= 9; ++d) {
+            const int m = h.candMark[c][d] & 15;
+            if ((m != side && m != 3) || done.count({c, d}) != 0) continue;
+            ChainEnd end{d, {c}};
+            for (size_t k = 0; k < end.cells.size(); ++k) {
+                const int g = end.cells[k];
+                for (int n : {g + 1, g + 9, g - 1, g - 9}) {
+                    if (n < 0 || n >= 81 || BlockOfCell(n) != BlockOfCell(g)) continue;
+                    const bool horizontal = n == g + 1 || n == g - 1;
+                    if (horizontal && RowOf(n) != RowOf(g)) continue;
+                    const uint8_t bit = horizontal ? 0x10 : 0x20;
+                    if ((h.candFlags[n][d] & bit) == 0 || (h.candFlags[g][d] & bit) == 0) continue;
+                    if ((h.candMark[n][d] & 15) != m) continue;
+                    if (std::find(end.cells.begin(), end.cells.end(), n) == end.cells.end()) end.cells.push_back(n);
+                }
+            }
+            std::sort(end.cells.begin(), end.cells.end());
+            for (int g : end.cells) done.insert({g, d});
+            ends.push_back(end);
+        }
+    return ends;
+}
+
+// How a true end makes the next one true: the candidates it removes, and
+// why the removal leaves the next end as the only place.
+struct Hop {
+    int from = -1;
+    std::vector<int> cells;  // where the removed candidates were
+    int digit = 0;
+    std::string reason;
+};
+
+bool Removes(const ChainEnd& end, int cell, int digit) {
+    if (end.cells.size() == 1 && end.cells[0] == cell) return digit != end.digit;
+    if (digit != end.digit) return false;
+    for (int c : end.cells)
+        if (c == cell || !SharesUnit(c, cell)) return false;
+    return true;
+}
+
+// The link from a true end to the next: a cell left with one candidate, or
+// a unit where the digit has no place left but the next end.
+bool Link(const Candidates& cand, const ChainEnd& from, const ChainEnd& next, Hop& hop) {
+    if (next.cells.size() == 1) {
+        const int cell = next.cells[0];
+        int count = 0, other = 0;
+        for (int d = 1; d <= 9; ++d)
+            if (cand[cell][d] != 0) {
+                ++count;
+                if (d != next.digit) other = d;
+            }
+        if (count == 2 && cand[cell][next.digit] != 0 && Removes(from, cell, other)) {
+            hop.cells = {cell};
+            hop.digit = other;
+            hop.reason = CellName(cell) + "の候補は" + std::to_string(next.digit) + "だけになるので";
+            return true;
+        }
+    }
+    const int digit = next.digit;
+    struct Unit {
+        int kind;  // 0 block, 1 row, 2 column
+        int key;
+    };
+    auto keyOf = [](int kind, int c) { return kind == 0 ? BlockOfCell(c) : kind == 1 ? RowOf(c) : ColOf(c); };
+    for (int kind = 0; kind < 3; ++kind) {
+        const int key = keyOf(kind, next.cells[0]);
+        bool inside = true;
+        for (int c : next.cells) inside = inside && keyOf(kind, c) == key;
+        if (!inside) continue;
+        std::vector<int> rest, removed;
+        for (int c = 0; c < 81; ++c) {
+            if (keyOf(kind, c) != key || cand[c][digit] == 0) continue;
+            (Removes(from, c, digit) ? removed : rest).push_back(c);
+        }
+        if (removed.empty() || rest != next.cells) continue;
+        hop.cells = removed;
+        hop.digit = digit;
+        const std::string unit = kind == 0 ? BlockName(key) : kind == 1 ? RowName(key) : ColName(key);
+        hop.reason = unit + "で" + std::to_string(digit) + "が入れるのは" + EndText(next) + "だけになるので";
+        return true;
+    }
+    return false;
+}
+
+std::vector<std::string> ChainInOrder(const KR_hint& h, const Candidates& cand, int side, const std::string& name) {
+    std::vector<ChainEnd> ends = TrueEnds(h, side);
+    int start = -1;
+    for (size_t i = 0; i < ends.size() && start < 0; ++i)
+        for (int c : ends[i].cells)
+            if ((h.candMark[c][ends[i].digit] >> 4) == 15 && (h.candMark[c][ends[i].digit] & 15) == side)
+                start = static_cast<int>(i);
+    if (start < 0) return {};
+    std::vector<Hop> hops(ends.size());
+    std::vector<int> order{start};
+    std::vector<bool> reached(ends.size(), false);
+    reached[static_cast<size_t>(start)] = true;
+    for (size_t k = 0; k < order.size(); ++k) {
+        const ChainEnd& from = ends[static_cast<size_t>(order[k])];
+        for (size_t j = 0; j < ends.size(); ++j) {
+            Hop hop;
+            if (reached[j] || !Link(cand, from, ends[j], hop)) continue;
+            hop.from = order[k];
+            hops[j] = hop;
+            reached[j] = true;
+            order.push_back(static_cast<int>(j));
+        }
+    }
+    if (order.size() != ends.size()) return {};
+    const ChainEnd& first = ends[static_cast<size_t>(start)];
+    std::vector<std::string> out;
+    out.push_back(name + "：" + EndText(first) + "に" + std::to_string(first.digit) + "が入るとします。");
+    for (size_t k = 1; k < order.size(); ++k) {
+        const Hop& hop = hops[static_cast<size_t>(order[k])];
+        const ChainEnd& from = ends[static_cast<size_t>(hop.from)];
+        const ChainEnd& to = ends[static_cast<size_t>(order[k])];
+        out.push_back("　" + EndText(from) + "が" + std::to_string(from.digit) + "なら、" + CellList(hop.cells) + "の" +
+                      std::to_string(hop.digit) + "は消えます。" + hop.reason + "、" + EndText(to) + "に" +
+                      std::to_string(to.digit) + "が入ります。");
+    }
+    return out;
+}
 }  // namespace
 
 std::string CellName(int cell) {
@@ -364,11 +521,17 @@ bool HasGroupLink(const KR_hint& hint) {
     return false;
 }
 
-std::vector<std::string> WalkThrough(const std::string&, const std::vector<WalkStep>& steps, int row, int col,
+std::vector<std::string> WalkThrough(const std::string& grid, const std::vector<WalkStep>& steps, int row, int col,
                                      int digit) {
+    int32_t values[81];
+    for (int c = 0; c < 81; ++c) values[c] = grid[c] >= '1' && grid[c] <= '9' ? grid[c] - '0' : 0;
+    uint8_t cand[81][10];
+    ComputeCandidates(values, cand);
     std::vector<std::string> items;
     for (size_t i = 0; i + 1 < steps.size(); ++i) {
-        std::vector<std::string> sentences = EliminationSentences(steps[i]);
+        std::vector<std::string> sentences = EliminationSentences(steps[i], cand);
+        for (const auto& [c, ds] : Removals(steps[i].hint))
+            for (int d : ds) cand[c][d] = 0;
         if (steps.size() > 2) sentences.front() = "（" + steps[i].text.substr(0, steps[i].text.size() - 3) + "）" + sentences.front();
         for (std::string& s : sentences)
             if (!s.empty()) items.push_back(s);
