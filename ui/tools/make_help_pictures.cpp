@@ -79,7 +79,19 @@ struct Wanted {
     int rank = 0;               // 0 the best position, 1 the best from another puzzle
     bool practice = false;      // a practice position: no hint drawn, the answer hidden
     bool groupLink = false;     // a chain that joins a group of candidates
+    bool anyUnit = false;       // the sentence's "(...)" may name any unit
 };
+
+// The step sentence matches the wanted one; with anyUnit, "陰の定員確定4(行)。"
+// matches a wanted "陰の定員確定4(列)。".
+bool Matches(const Wanted& wanted, const std::string& text) {
+    if (text == wanted.sentence) return true;
+    if (!wanted.anyUnit) return false;
+    const std::string_view want(wanted.sentence);
+    const size_t open = want.find('(');
+    return open != std::string_view::npos && text.compare(0, open, want.substr(0, open)) == 0 &&
+           text.size() > open && text[open] == '(';
+}
 
 const Wanted kWanted[] = {
     {"burokku_no_kansei", "ブロックの完成です。", "ブロックの完成", false},
@@ -100,7 +112,7 @@ const Wanted kWanted[] = {
     {"kage_no_teiin_kakutei_2_burokku", "陰の定員確定2(ブロック)。", "陰の定員確定2(ブロック)", false},
     {"kage_no_teiin_kakutei_2_retsu", "陰の定員確定2(列)。", "陰の定員確定2(列)", false},
     {"kage_no_teiin_kakutei_3_gyou", "陰の定員確定3(行)。", "陰の定員確定3(行)", false},
-    {"kage_no_teiin_kakutei_4_retsu", "陰の定員確定4(列)。", "陰の定員確定4(列)", false},
+    {"kage_no_teiin_kakutei_4", "陰の定員確定4(列)。", "陰の定員確定4", false, "", 0, false, false, true},
     {"taikakusen", "対角線。", "対角線", false, "行"},
     {"taikakusen_retsu", "対角線。", "対角線", false, "列"},
     {"sansukumi", "三すくみ。", "三すくみ", false},
@@ -149,6 +161,7 @@ struct Position {
     std::string givens;    // 81 characters
     std::string grid;      // 81 characters: givens and the placements so far
     std::vector<std::string> sentences;  // the needed steps' texts
+    std::vector<int> techniques;         // and their catalogue entries
     int step = 0;          // index of the wanted sentence among them
     int row = 0, col = 0, digit = 0;
 };
@@ -183,13 +196,16 @@ std::vector<WalkStep> NeededSteps(const KR_solver& board) {
 // show what the picture is for.
 int WantedStep(const Wanted& wanted, const std::vector<WalkStep>& steps) {
     for (size_t i = 0; i < steps.size(); ++i) {
-        if (steps[i].text != wanted.sentence) continue;
+        if (!Matches(wanted, steps[i].text)) continue;
         if (*wanted.form != '\0' && LineForm(steps[i]) != wanted.form) return -1;
         if (wanted.groupLink && !HasGroupLink(steps[i].hint)) return -1;
         return static_cast<int>(i);
     }
     return -1;
 }
+
+// Positions kept per picture beyond its rank, to shorten the best of them.
+constexpr size_t kKept = 6;
 
 // Keeps the shortest chains from distinct puzzles, the first found on a tie.
 void Consider(std::vector<Position>& best, size_t keep, const Position& p) {
@@ -208,7 +224,7 @@ void Consider(std::vector<Position>& best, size_t keep, const Position& p) {
 
 // Solves every puzzle of the sets one placement at a time and keeps, for
 // every wanted picture, the positions with the shortest chains using it.
-std::vector<Position> FindPositions(const std::string& dataFolder) {
+std::vector<std::vector<Position>> FindPositions(const std::string& dataFolder) {
     std::vector<std::vector<Position>> best(kWantedCount);
     auto allShortest = [&best] {
         for (int w = 0; w < kWantedCount; ++w) {
@@ -237,62 +253,106 @@ std::vector<Position> FindPositions(const std::string& dataFolder) {
                 std::vector<WalkStep> steps;
                 for (int w = 0; w < kWantedCount; ++w) {
                     bool uses = false;
-                    for (const Step& step : board.steps) uses = uses || (step.needed != 0 && step.text.str() == kWanted[w].sentence);
+                    for (const Step& step : board.steps) uses = uses || (step.needed != 0 && Matches(kWanted[w], step.text.str()));
                     if (!uses) continue;
                     if (steps.empty()) steps = NeededSteps(board);
                     const int i = WantedStep(kWanted[w], steps);
                     if (i < 0) continue;
-                    Position p{true, static_cast<int>(steps.size()), set, number, placements, 0, givens, grid, {}, i,
+                    Position p{true, static_cast<int>(steps.size()), set, number, placements, 0, givens, grid, {}, {}, i,
                                board.placeRow, board.placeCol, board.placeDigit};
-                    for (const WalkStep& s : steps) p.sentences.push_back(s.text);
-                    Consider(best[w], static_cast<size_t>(kWanted[w].rank) + 1, p);
+                    for (const WalkStep& s : steps) {
+                        p.sentences.push_back(s.text);
+                        p.techniques.push_back(s.technique);
+                    }
+                    Consider(best[w], static_cast<size_t>(kWanted[w].rank) + kKept, p);
                 }
             }
         }
     }
-    std::vector<Position> chosen(kWantedCount);
-    for (int w = 0; w < kWantedCount; ++w) {
-        const size_t rank = static_cast<size_t>(kWanted[w].rank);
-        if (best[w].size() > rank) chosen[w] = best[w][rank];
+    return best;
+}
+
+// How well a position teaches its technique, lower is better: the step
+// and its placement alone; one simpler step before it as well; anything
+// else. Then the length of the chain.
+std::pair<int, int> Score(const Position& p) {
+    if (p.chainLength <= 2) return {0, p.chainLength};
+    bool simpler = p.chainLength == 3;
+    for (size_t i = 0; i + 1 < p.techniques.size(); ++i)
+        if (static_cast<int>(i) != p.step) simpler = simpler && p.techniques[i] < p.techniques[static_cast<size_t>(p.step)];
+    return {simpler ? 1 : 2, p.chainLength};
+}
+
+// The position with more digits of the solution, when it still shows the
+// wanted step.
+bool WithDigits(const Wanted& wanted, const Position& p, const KR_base& solution, std::initializer_list<int> cells,
+                Position& out) {
+    std::string grid = p.grid;
+    for (int c : cells) grid[static_cast<size_t>(c)] = static_cast<char>('0' + solution.value[c / 9][c % 9]);
+    KR_solver board;
+    if (!ParseGrid(grid, board) || StepSearch(board, false) != 1) return false;
+    const std::vector<WalkStep> steps = NeededSteps(board);
+    const int i = WantedStep(wanted, steps);
+    if (i < 0) return false;
+    out = p;
+    out.grid = grid;
+    out.added = p.added + static_cast<int>(cells.size());
+    out.chainLength = static_cast<int>(steps.size());
+    out.sentences.clear();
+    out.techniques.clear();
+    for (const WalkStep& s : steps) {
+        out.sentences.push_back(s.text);
+        out.techniques.push_back(s.technique);
     }
-    return chosen;
+    out.step = i;
+    out.row = board.placeRow;
+    out.col = board.placeCol;
+    out.digit = board.placeDigit;
+    return true;
 }
 
 // A position whose chain needs techniques the reader has not met yet is
-// brought closer to the technique: digits of the solution are added one at
-// a time, each time the one (first in reading order) that shortens the chain
-// most while the chain still shows the wanted step, until the step is at
-// most one step from the placement or nothing shortens it further.
+// brought closer to the technique: digits of the solution are added, one at
+// a time or else two at a time, each time those (first in reading order)
+// that improve the score most while the chain still shows the wanted step,
+// until nothing improves it.
 void Shorten(const Wanted& wanted, Position& p) {
-    if (!p.found || p.chainLength <= 2) return;
+    if (!p.found || Score(p).first == 0) return;
     KR_solver counter;
     KR_base solution;
     if (!ParseGrid(p.givens, counter) || CountSolutions(counter, &solution) != 1) return;
-    while (p.chainLength > 2) {
-        Position better = p;
-        for (int c = 0; c < 81; ++c) {
-            if (p.grid[static_cast<size_t>(c)] != '.') continue;
-            std::string grid = p.grid;
-            grid[static_cast<size_t>(c)] = static_cast<char>('0' + solution.value[c / 9][c % 9]);
-            KR_solver board;
-            if (!ParseGrid(grid, board) || StepSearch(board, false) != 1) continue;
-            const std::vector<WalkStep> steps = NeededSteps(board);
-            const int i = WantedStep(wanted, steps);
-            if (i < 0 || static_cast<int>(steps.size()) >= better.chainLength) continue;
-            better = p;
-            better.grid = grid;
-            better.added = p.added + 1;
-            better.chainLength = static_cast<int>(steps.size());
-            better.sentences.clear();
-            for (const WalkStep& s : steps) better.sentences.push_back(s.text);
-            better.step = i;
-            better.row = board.placeRow;
-            better.col = board.placeCol;
-            better.digit = board.placeDigit;
+    while (Score(p).first != 0) {
+        std::vector<int> empty;
+        for (int c = 0; c < 81; ++c)
+            if (p.grid[static_cast<size_t>(c)] == '.') empty.push_back(c);
+        Position better = p, next;
+        for (int c : empty)
+            if (WithDigits(wanted, p, solution, {c}, next) && Score(next) < Score(better)) better = next;
+        if (Score(better) == Score(p)) {
+            for (size_t i = 0; i < empty.size(); ++i)
+                for (size_t j = i + 1; j < empty.size(); ++j)
+                    if (WithDigits(wanted, p, solution, {empty[i], empty[j]}, next) && Score(next) < Score(better))
+                        better = next;
         }
-        if (better.chainLength >= p.chainLength) return;
+        if (!(Score(better) < Score(p))) return;
         p = better;
     }
+}
+
+// The position a picture shows: its rank among the positions found, or a
+// later one when shortening makes that one teach better.
+Position Choose(const Wanted& wanted, const std::vector<Position>& found) {
+    const size_t rank = static_cast<size_t>(wanted.rank);
+    if (found.size() <= rank) return {};
+    Position best = found[rank];
+    if (Score(best).first == 0) return best;
+    std::fprintf(stderr, "note: %s: %zu positions found, the shortest chain has %d steps\n", wanted.file, found.size(), best.chainLength);
+    for (size_t i = rank; i < found.size(); ++i) {
+        Position p = found[i];
+        Shorten(wanted, p);
+        if (Score(p) < Score(best)) best = p;
+    }
+    return best;
 }
 
 // ---------------------------------------------------------------------------
@@ -356,10 +416,16 @@ std::string Origin(const Wanted& wanted, const Position& p, const char* kind) {
     return html.str();
 }
 
-std::string FigureTitle(const Wanted& wanted) {
-    std::string title = wanted.title;
-    if (std::string_view(wanted.form) == "行") title += "（行を基準にした形）";
-    if (std::string_view(wanted.form) == "列") title += "（列を基準にした形）";
+std::string FigureTitle(const Wanted& wanted, const Position& p) {
+    // A picture of any unit is named by the unit it shows.
+    std::string title = wanted.anyUnit ? WithoutFullStop(p.sentences[static_cast<size_t>(p.step)]) : wanted.title;
+    const std::string form = wanted.form;
+    const std::string_view sentence = wanted.sentence;
+    if (!form.empty()) {
+        if (sentence == "隠れた数字。") title += "（ブロックの候補が一つの" + form + "に並ぶ形）";
+        else if (sentence == "波及効果。") title += "（" + form + "の候補が一つのブロックに収まる形）";
+        else title += "（" + form + "を基準にした形）";
+    }
     if (wanted.groupLink) title += "（まとまりの二択を含む形）";
     return title;
 }
@@ -369,9 +435,9 @@ std::string FigureBlock(const Wanted& wanted, const Position& p, const std::vect
     html << Origin(wanted, p, "picture");
     html << "<table class=\"figure\" cellspacing=\"0\" cellpadding=\"8\">\n";
     html << "<tr><td><img src=\"images/" << wanted.file << ".png\" width=\"471\" height=\"471\" alt=\""
-         << FigureTitle(wanted) << "の例\"></td></tr>\n";
+         << FigureTitle(wanted, p) << "の例\"></td></tr>\n";
     html << "<tr><td class=\"caption\">\n";
-    html << "<p><b>図：" << FigureTitle(wanted) << "の例</b></p>\n";
+    html << "<p><b>図：" << FigureTitle(wanted, p) << "の例</b></p>\n";
     html << "<p>ヒントの文：「" << Escape(Joined(p.sentences)) << "」</p>\n";
     if (p.sentences.size() == 1) {
         html << "<p>一文だけのヒントなので、ヒントの一覧は開かず、盤には★だけが付きます。";
@@ -382,9 +448,14 @@ std::string FigureBlock(const Wanted& wanted, const Position& p, const std::vect
              << "」を選び、［詳細］を押した状態です。</p>\n";
     }
     if (p.sentences.size() > 2) {
-        html << "<p class=\"why\">この解法の前にほかの解法が必要な例です。この形は、より易しい解法で先に解けてしまう局面がほとんどで、"
-                "この解法のすぐあとに数字が入る局面は、手元の問題集からは見つかりませんでした。"
-                "先に出てくる解法のページを読んでから、この例を見てください。</p>\n";
+        // Why the chain is longer than the technique and its placement.
+        std::string others;
+        for (size_t i = 0; i + 1 < p.sentences.size(); ++i)
+            if (static_cast<int>(i) != p.step) others += "「" + WithoutFullStop(p.sentences[i]) + "」";
+        html << "<p class=\"why\">この例のヒントは、" << wanted.title << "のほかに" << Escape(others)
+             << "も使います。この解法のすぐあとに数字が入る局面は、手元の問題集（約八千問）からは見つかりませんでした。"
+                "この形が現れる局面では、ほとんどの場合、ほかの解法で先に数字が決まってしまうからです。"
+                "ほかの段階は、それぞれの解法のページで説明しています。</p>\n";
     }
     html << "<p><b>読み解き</b></p>\n" << Walk(WalkThrough(p.grid, steps, p.row, p.col, p.digit));
     html << "<p class=\"answer\">答え：" << AnswerText(p) << "</p>\n";
@@ -545,8 +616,9 @@ std::vector<std::string> WriteFigureBlocks(const QString& helpFolder, const std:
 bool MakeTechniquePictures(const QString& source, const QString& helpFolder) {
     const QString imageFolder = helpFolder + u"/images"_s;
     QDir().mkpath(imageFolder);
-    std::vector<Position> positions = FindPositions((source + u"/tests/data"_s).toStdString());
-    for (int w = 0; w < kWantedCount; ++w) Shorten(kWanted[w], positions[w]);
+    const std::vector<std::vector<Position>> found = FindPositions((source + u"/tests/data"_s).toStdString());
+    std::vector<Position> positions;
+    for (int w = 0; w < kWantedCount; ++w) positions.push_back(Choose(kWanted[w], found[static_cast<size_t>(w)]));
     std::map<std::string, std::string> blocks;
     bool ok = true;
     for (int w = 0; w < kWantedCount; ++w) {
