@@ -315,32 +315,42 @@ std::vector<std::string> EliminationSentences(const WalkStep& step, const Candid
     return {step.text};
 }
 
-std::string PlacementSentence(const WalkStep& step, int row, int col, int digit) {
+// The placing step in two sentences: where to look and why the other cells
+// drop out, then the one place left. `afterRemovals`: earlier steps of the
+// chain removed candidates the placement relies on.
+std::vector<std::string> PlacementSentences(const WalkStep& step, int row, int col, int digit, bool afterRemovals) {
     const std::string d = std::to_string(digit);
     const std::string cell = CellName(CellIndex(row, col));
     const std::string& text = step.text;
+    // How the sentence on the other cells ends.
+    const std::string removed = afterRemovals ? "か、上の手順で" + d + "の候補が消えています。" : "ため、入れません。";
     switch (step.technique) {
         case 0:
-            return BlockName(BlockOf(row, col)) + "で空いているのは" + cell + "だけです。足りない数字は" + d +
-                   "なので、★の" + cell + "に" + d + "が入ります。";
+            return {BlockName(BlockOf(row, col)) + "を見ると、空いているのは" + cell + "だけです。",
+                    "ブロックに足りない数字は" + d + "なので、★の" + cell + "に" + d + "が入ります。"};
         case 1: {
             const std::string line = text.rfind("行", 0) == 0 ? RowName(row) : ColName(col);
-            return line + "で空いているのは" + cell + "だけです。足りない数字は" + d + "なので、★の" + cell + "に" + d +
-                   "が入ります。";
+            return {line + "を見ると、空いているのは" + cell + "だけです。",
+                    line + "に足りない数字は" + d + "なので、★の" + cell + "に" + d + "が入ります。"};
         }
         case 2:
-            return BlockName(BlockOf(row, col)) + "で" + d + "が入れるセルは、★の" + cell +
-                   "だけになりました（ほかの空いたセルは、同じ行か列に" + d + "があるか、" + d +
-                   "の候補が消えています）。ここに" + d + "が入ります。";
+            return {BlockName(BlockOf(row, col)) + "で" + d + "が入れるセルを探します。ほかの空いたセルは、同じ行か列に" + d +
+                        "がある" + removed,
+                    d + "が入れるのは★の" + cell + "だけなので、ここに" + d + "が入ります。"};
         case 3: {
-            const std::string line = text.rfind("行", 0) == 0 ? RowName(row) : ColName(col);
-            return line + "で" + d + "が入れるセルは、★の" + cell + "だけになりました。ここに" + d + "が入ります。";
+            const bool row_ = text.rfind("行", 0) == 0;
+            const std::string line = row_ ? RowName(row) : ColName(col);
+            return {line + "で" + d + "が入れるセルを探します。ほかの空いたセルは、同じ" + (row_ ? "列" : "行") +
+                        "かブロックに" + d + "がある" + removed,
+                    d + "が入れるのは★の" + cell + "だけなので、ここに" + d + "が入ります。"};
         }
         default:
-            return "★の" + cell + "に残った候補は" + d + "だけです。ここに" + d + "が入ります。";
+            return {"★の" + cell + "と同じ行・列・ブロックにある数字を除くと" +
+                        (afterRemovals ? std::string("（上の手順で消えた候補も除くと）") : std::string()) + "、残る候補は" + d +
+                        "だけです。",
+                    "そこで★の" + cell + "に" + d + "が入ります。"};
     }
 }
-
 
 // One end of a chain: a digit in a cell, or in one of the cells of a group
 // (candidates of a block's row or column drawn as a capsule).
@@ -536,7 +546,9 @@ std::vector<std::string> WalkThrough(const std::string& grid, const std::vector<
         for (std::string& s : sentences)
             if (!s.empty()) items.push_back(s);
     }
-    if (!steps.empty()) items.push_back(PlacementSentence(steps.back(), row, col, digit));
+    if (!steps.empty())
+        for (const std::string& sentence : PlacementSentences(steps.back(), row, col, digit, steps.size() > 1))
+            items.push_back(sentence);
     return items;
 }
 
