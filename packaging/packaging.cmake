@@ -53,13 +53,15 @@ set(CPACK_STRIP_FILES ON)
 # The libraries the two programs link come from dpkg-shlibdeps; these are
 # what they load at run time without linking: Qt's window-system and TIFF
 # plugins, GStreamer's base plugins under Qt Multimedia (video files for the
-# camera's place), and the fonts the board and the dialogs are drawn in.
+# camera's place), the fonts the board and the dialogs are drawn in, and
+# Qt's Japanese translations (the file, print and colour dialogs would
+# otherwise follow the desktop's language inside a Japanese window).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-qpa-plugins, qt6-image-formats-plugins, gstreamer1.0-plugins-base, fonts-noto-cjk, fonts-liberation")
-# Qt's own dialogs in Japanese, a native window on a Wayland desktop
-# (without it Qt uses X11 through XWayland), and the camera: Qt Multimedia
-# finds cameras through GStreamer's video4linux plugin (without it the
-# camera command says no camera was found).
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, qt6-wayland, gstreamer1.0-plugins-good")
+    "qt6-qpa-plugins, qt6-image-formats-plugins, qt6-translations-l10n, gstreamer1.0-plugins-base, fonts-noto-cjk, fonts-liberation")
+# A native window on a Wayland desktop (without it Qt uses X11 through
+# XWayland), and the camera: Qt Multimedia finds cameras through GStreamer's
+# video4linux plugin (without it the camera command says no camera was
+# found).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, gstreamer1.0-plugins-good")
 include(CPack)

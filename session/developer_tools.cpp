@@ -56,6 +56,8 @@ std::string EvaluateFiles(PlaySession& session, const std::vector<std::string>& 
         file.title = FileStem(paths[static_cast<size_t>(i)]);
         file.readable = session.ReadPuzzleFile(paths[static_cast<size_t>(i)]);
         if (file.readable) {
+            // The board now holds this puzzle: its name goes with it.
+            session.SetName(file.title);
             file.solutionCount = session.solutionCount;
             file.solvable = session.solvable;
             file.difficulty = session.difficulty;

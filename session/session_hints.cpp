@@ -211,7 +211,7 @@ bool PlaySession::ExplainLogEntry(int index, const std::string& text) {
     bool explained = false;
     if (index >= 0 && index < static_cast<int>(log.size())) {
         const Log& entry = log[static_cast<size_t>(index)];
-        if (entry.row >= 0 && entry.row < 9 && entry.col >= 0 && entry.col < 9) {
+        if (entry.row >= 0 && entry.row < 9 && entry.col >= 0 && entry.col < 9 && entry.digit >= 1 && entry.digit <= 9) {
             KR_solver board;
             LoadBoard(board, values);
             board.value[entry.row][entry.col] = 0;

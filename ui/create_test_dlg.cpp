@@ -22,7 +22,7 @@ constexpr long long kLastNumber = 1000000;
 }  // namespace
 
 CCreateTestDlg::CCreateTestDlg(QWidget* parent) : CCreateDlg(1, 0, 0, false, parent), results_(masuvo::kRankCount) {
-    setWindowTitle(u"連続問題自動作成"_s);
+    // The caption stays the inherited "問題自動作成".
     // Every rank is created in turn: there is nothing to choose.
     rankList_->setEnabled(false);
     // The series creates the untargeted puzzles of each rank.

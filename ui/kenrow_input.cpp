@@ -170,12 +170,18 @@ bool CKenrowDlg::LoadDroppedFile(const QString& path) {
     const qsizetype dot = path.lastIndexOf(u'.');
     const QString extension = dot >= 0 ? path.mid(dot + 1) : QString();
     // The extension is compared exactly.
-    if (extension == u"kzd") {
-        session_->LoadPuzzleCommand(path.toStdString());
-        return true;
-    }
-    if (!HasPictureExtension(path.toStdString())) return false;
-    ImportImageFile(path);
+    const bool puzzle = extension == u"kzd";
+    if (!puzzle && !HasPictureExtension(path.toStdString())) return false;
+    // Reading (and any message box it shows) starts once the drop has been
+    // answered, so the dragging program is not left waiting.
+    QTimer::singleShot(0, this, [this, path, puzzle] {
+        if (session_->mode != 0) return;
+        if (puzzle) {
+            session_->LoadPuzzleCommand(path.toStdString());
+        } else {
+            ImportImageFile(path);
+        }
+    });
     return true;
 }
 

@@ -97,6 +97,7 @@ CResultDlg* CKenrowDlg::EvaluateAllFiles(const std::vector<std::string>& paths) 
         QProgressDialog progress(QStringLiteral("ファイルを評価しています..."), QString(), 0, 1, this);
         report = EvaluateFiles(*session_, paths, BatchProgressDialog(progress, static_cast<int>(paths.size())));
     }
+    SetText(Field::Name, session_->name);
     return OpenResultWindow(report, QStringLiteral("全ファイル評価"), 760, 600);
 }
 

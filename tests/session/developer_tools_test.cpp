@@ -56,8 +56,9 @@ TEST_F(DeveloperToolsTest, EvaluationListsEveryFileWithAnUnreadableOneCountedNow
     EXPECT_NE(report.find("● 解法合計 全体[2]"), std::string::npos);
     EXPECT_EQ(view.messageBoxes.size(), 1u) << "the reader's own message for the broken file";
     EXPECT_EQ(ReadBytes(folder / "3_broken.kzd"), before);
-    // The session holds the last file read.
+    // The session holds the last file read, under its name.
     EXPECT_EQ(session.values[2], 5);
+    EXPECT_EQ(session.name, "2_stuck");
 
     // A cancel before the second file reports the first one only.
     const std::string partial = EvaluateFiles(session, {easy, stuck}, [](int i, int) { return i < 1; });

@@ -274,6 +274,13 @@ TEST_F(SessionTest, ExplainLogEntryRebuildsTheLoggedChainOnly) {
     EXPECT_EQ(session.hintDigit, 2);
     EXPECT_EQ(session.hints.size(), 2u);
     EXPECT_FALSE(session.ExplainLogEntry(5, text));
+    // An entry from a damaged file whose digit is not 1..9 is never explained.
+    for (int digit : {0, -1, 10}) {
+        session.log[0].digit = digit;
+        EXPECT_FALSE(session.ExplainLogEntry(0, text)) << digit;
+        EXPECT_EQ(session.hintRow, -1);
+        EXPECT_EQ(session.hintDigit, 0);
+    }
 }
 
 TEST_F(SessionTest, ReviewShowsMovesAndReturnsToTheCompletedBoard) {

@@ -473,8 +473,10 @@ private slots:
             static_cast<QObject&>(w).event(&event);
             return event.isAccepted();
         };
+        // Read after the drop has been answered.
         QVERIFY(drop(kDataDir + u"/kzd/例題_基本.kzd"_s));
-        QCOMPARE(Text(u"nameField"_s), u"例題_基本"_s);
+        QCOMPARE(Text(u"nameField"_s), u"top95_1"_s);
+        QTRY_COMPARE(Text(u"nameField"_s), u"例題_基本"_s);
         QCOMPARE(S().values[6], 9);
 
         // While solving, nothing dropped is taken.
@@ -578,6 +580,9 @@ private slots:
             QVERIFY(w.action(u"woodItem"_s)->isChecked());
             QCOMPARE(w.settings().volume, 100);
             QCOMPARE(w.findChild<QLineEdit*>(u"elapsedTime"_s)->text(), QString());
+            // Qt's own dialogs speak Japanese whatever the desktop's language.
+            QCOMPARE(QCoreApplication::translate("QFileDialog", "Look in:"), u"検索する場所:"_s);
+            QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), u"キャンセル"_s);
 
             // The first start made the folders, the record file and the example copy.
             const QString data = documents + u"/マスヴォ２"_s;
