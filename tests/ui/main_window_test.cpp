@@ -457,8 +457,12 @@ private slots:
 
     void filesFromTheCommandLineAndDropped() {
         CKenrowDlg& w = Open();
-        // The extension is compared exactly: KZD is not a puzzle file.
+        // The extension is compared exactly: KZD is not a puzzle file, and
+        // the player is told so.
+        QString refused;
+        AnswerNextBox(QMessageBox::Ok, &refused);
         w.OpenCommandLineFile(kDataDir + u"/kzd/TOP95_1.KZD"_s);
+        QVERIFY2(refused.startsWith(u"読込めないファイルです。"_s), qPrintable(refused));
         QCOMPARE(S().values[0], 0);
         w.OpenCommandLineFile(kDataDir + u"/kzd/top95_1.kzd"_s);
         QCOMPARE(Text(u"nameField"_s), u"top95_1"_s);
@@ -581,7 +585,7 @@ private slots:
             QCOMPARE(w.settings().volume, 100);
             QCOMPARE(w.findChild<QLineEdit*>(u"elapsedTime"_s)->text(), QString());
             // Qt's own dialogs speak Japanese whatever the desktop's language.
-            QCOMPARE(QCoreApplication::translate("QFileDialog", "Look in:"), u"検索する場所:"_s);
+            QCOMPARE(QCoreApplication::translate("QFileDialog", "Look in:"), u"アドレス:"_s);
             QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), u"キャンセル"_s);
 
             // The first start made the folders, the record file and the example copy.
