@@ -1,6 +1,8 @@
 #include "ui/help_window.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QEvent>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
@@ -70,20 +72,63 @@ CHelpWindow* CHelpWindow::OpenTopic(const QString& page) {
     auto* window = new CHelpWindow(folder);
     CurrentWindow() = window;
     window->ShowPage(page);
-    window->show();
+    window->JoinModalDialog();
+    window->BringToFront();
     return window;
 }
 
 CHelpWindow* CHelpWindow::OpenStart() {
     if (CHelpWindow* window = Current()) {
         // Restored and raised where it stands, with its size.
-        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
-        window->show();
-        window->raise();
-        window->activateWindow();
+        window->JoinModalDialog();
+        window->BringToFront();
         return window;
     }
     return OpenTopic(QString::fromUtf8(kStartPage));
+}
+
+void CHelpWindow::BringToFront() {
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
+void CHelpWindow::JoinModalDialog() {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr || modal == modalOwner_ || modal == this) return;
+    if (modalOwner_) modalOwner_->removeEventFilter(this);
+    const QRect frame = geometry();
+    const bool shown = isVisible();
+    setParent(modal, windowFlags() | Qt::Window);
+    if (shown) setGeometry(frame);
+    modalOwner_ = modal;
+    modal->installEventFilter(this);
+}
+
+void CHelpWindow::LeaveModalDialog() {
+    if (!modalOwner_) return;
+    modalOwner_->removeEventFilter(this);
+    modalOwner_ = nullptr;
+    const QRect frame = geometry();
+    const bool shown = isVisible();
+    // Back to the dialog that is modal now, if any, else alone.
+    QWidget* modal = QApplication::activeModalWidget();
+    QWidget* next = modal != nullptr && modal != parentWidget() ? modal : nullptr;
+    setParent(next, windowFlags() | Qt::Window);
+    setGeometry(frame);
+    if (next != nullptr) {
+        modalOwner_ = next;
+        next->installEventFilter(this);
+    }
+    if (shown) show();
+}
+
+bool CHelpWindow::eventFilter(QObject* watched, QEvent* event) {
+    // Hide comes while the closing dialog still exists, before it is deleted
+    // with its children.
+    if (watched == modalOwner_ && event->type() == QEvent::Hide) LeaveModalDialog();
+    return QWidget::eventFilter(watched, event);
 }
 
 CHelpWindow::CHelpWindow(const QString& folder) : QWidget(nullptr, Qt::Window), folder_(folder) {

@@ -68,6 +68,13 @@ signals:
 
 private:
     explicit CHelpWindow(const QString& folder);
+    // A modal dialog blocks every window outside its own family, so while one
+    // is open the help window becomes a window of that dialog's (usable and
+    // kept in front of it), and returns to standing alone when it closes.
+    void JoinModalDialog();
+    void LeaveModalDialog();
+    void BringToFront();
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void LoadContents();
     void ShowPage(const QString& page);
     void SelectInContents(const QUrl& source);
@@ -77,6 +84,7 @@ private:
     QTreeWidget* contents_;
     QToolButton* back_;
     QToolButton* forward_;
+    QPointer<QWidget> modalOwner_;
 };
 
 }  // namespace masuvo

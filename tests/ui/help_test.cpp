@@ -6,17 +6,21 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QWindow>
 #include <memory>
 
 #include "session/play_session.h"
@@ -240,6 +244,38 @@ private slots:
         QCOMPARE(start->CurrentPage(), u"index.htm"_s);
         QCOMPARE(start->contents()->topLevelItemCount(), 1);
         QCOMPARE(start->contents()->topLevelItem(0)->childCount(), 2);
+    }
+
+    // A modal dialog blocks every window outside its family: help opened
+    // while one is open joins it (usable, in front of it) and stands alone
+    // again, still open on its page, once the dialog has closed.
+    void helpStaysUsableBesideAModalDialog() {
+        QDialog dialog;
+        dialog.setWindowTitle(u"リヴュー"_s);
+        QPointer<CHelpWindow> help;
+        bool checked = false;
+        QTimer::singleShot(50, &dialog, [&] {
+            help = CHelpWindow::OpenTopic(u"問題の解法_隠れた数字.htm"_s);
+            QVERIFY(help != nullptr);
+            QVERIFY(help->isVisible());
+            QWindow* modal = QGuiApplication::modalWindow();
+            QVERIFY(modal != nullptr);
+            // Qt's own rule for a window that a modal window does not block.
+            QVERIFY(help->windowHandle() != nullptr);
+            QVERIFY(modal->isAncestorOf(help->windowHandle(), QWindow::IncludeTransients));
+            QVERIFY(help->isWindow());
+            // ヘルプを起動 from the dialog keeps the same window.
+            QCOMPARE(CHelpWindow::OpenStart(), help.data());
+            checked = true;
+            dialog.accept();
+        });
+        dialog.exec();
+        QVERIFY(checked);
+        QVERIFY(!help.isNull());
+        QVERIFY(help->isVisible());
+        QVERIFY(help->parentWidget() == nullptr);
+        QCOMPARE(help->CurrentPage(), u"問題の解法_隠れた数字.htm"_s);
+        CHelpWindow::CloseCurrent();
     }
 
     void linksContentsBackAndForward() {
