@@ -15,6 +15,7 @@
 #include "files/cp932.h"
 #include "files/text_file.h"
 #include "files/user_error_text.h"
+#include "records/record_lock.h"
 
 namespace masuvo {
 
@@ -110,6 +111,11 @@ std::string RecordHeader() {
 }
 
 bool PrepareRecordFile(const std::string& path, std::string& message) {
+    const RecordFileLock lock(path);
+    if (!lock.locked()) {
+        message = kOpenFailed + lock.reason();
+        return false;
+    }
     std::string header = Utf8ToCp932(RecordHeader());
     struct stat info;
     if (::stat(path.c_str(), &info) != 0) {
@@ -141,6 +147,11 @@ bool PrepareRecordFile(const std::string& path, std::string& message) {
 }
 
 bool AppendRecordLine(const std::string& path, const std::string& line, std::string& message) {
+    const RecordFileLock lock(path);
+    if (!lock.locked()) {
+        message = kOpenFailed + lock.reason();
+        return false;
+    }
     int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CLOEXEC);
     if (fd < 0) return Fail(message, errno);
 
@@ -199,6 +210,11 @@ bool RewriteRecordFile(const std::string& path, const std::vector<std::string>& 
     for (const std::string& line : lines) {
         bytes += Utf8ToCp932(line);
         bytes += "\r\n";
+    }
+    const RecordFileLock lock(path);
+    if (!lock.locked()) {
+        message = kOpenFailed + lock.reason();
+        return false;
     }
     std::string error;
     if (!WriteFileAtomically(path, bytes, error)) {

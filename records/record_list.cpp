@@ -11,6 +11,7 @@
 #include "files/cp932.h"
 #include "files/text_file.h"
 #include "files/user_error_text.h"
+#include "records/record_lock.h"
 
 namespace masuvo {
 
@@ -145,6 +146,9 @@ bool RecordList::Delete(int line) {
 
 bool RecordList::Save(std::string& message) {
     if (deleted_.empty()) return true;
+    // Held from the re-read to the rename: an append in between would be lost.
+    const RecordFileLock lock(path_);
+    if (!lock.locked()) return Fail(message, lock.reason());
     std::vector<std::string> current;
     if (!ReadLines(path_, current, message)) return false;
     for (int line : deleted_) {

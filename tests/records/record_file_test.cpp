@@ -145,7 +145,7 @@ TEST(PrepareRecordFile, SetsAForeignFileAsideAndStartsANewOne) {
     EXPECT_EQ(ReadBytes(path + ".bak2"), second);
     EXPECT_EQ(ReadBytes(path), Cp932Line(RecordHeader()));
     EXPECT_EQ(test::FolderEntries(folder.path()),
-              (std::vector<std::string>{"達成記録.csv", "達成記録.csv.bak", "達成記録.csv.bak2"}));
+              (std::vector<std::string>{"達成記録.csv", "達成記録.csv.bak", "達成記録.csv.bak2", "達成記録.csv.lock"}));
 }
 
 TEST(PrepareRecordFile, ReportsAFileThatCannotBeCreated) {
@@ -200,7 +200,7 @@ TEST(RecordLines, DeletionMarksTheLineAndKeepsIt) {
     std::vector<std::string> again;
     ASSERT_TRUE(ReadRecordLines(path, again, message));
     EXPECT_EQ(again, lines);
-    EXPECT_EQ(test::FolderEntries(folder.path()), std::vector<std::string>{"達成記録.csv"});
+    EXPECT_EQ(test::FolderEntries(folder.path()), (std::vector<std::string>{"達成記録.csv", "達成記録.csv.lock"}));
 }
 
 TEST(RecordLines, ReadingShowsUndecodableBytesAndKeepsTheRest) {

@@ -246,7 +246,7 @@ TEST_F(RecordDeletion, OkMarksTheLineAndKeepsEveryByteOfTheOthers) {
     ASSERT_TRUE(list_.Delete(4));
     ASSERT_TRUE(list_.Save(message_)) << message_;
     EXPECT_EQ(ReadBytes(path_), lines_[0] + lines_[1] + lines_[2] + lines_[3] + "#" + lines_[4]);
-    EXPECT_EQ(test::FolderEntries(folder_.path()), std::vector<std::string>{"達成記録.csv"});
+    EXPECT_EQ(test::FolderEntries(folder_.path()), (std::vector<std::string>{"達成記録.csv", "達成記録.csv.lock"}));
 
     // The undecodable line itself can be deleted too, byte for byte.
     ASSERT_TRUE(list_.Load(path_, message_));
@@ -338,7 +338,7 @@ TEST_F(RecordDeletion, AFailedRewriteLeavesTheFileIntact) {
     EXPECT_FALSE(saved_ok);
     EXPECT_EQ(message_, kOpenFailed + UserErrorText(EFBIG));
     EXPECT_EQ(ReadBytes(path_), Original());
-    EXPECT_EQ(test::FolderEntries(folder_.path()), std::vector<std::string>{"達成記録.csv"});
+    EXPECT_EQ(test::FolderEntries(folder_.path()), (std::vector<std::string>{"達成記録.csv", "達成記録.csv.lock"}));
 
     // The deletion is still there for a second try.
     EXPECT_TRUE(list_.IsDeleted(4));
