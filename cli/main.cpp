@@ -33,7 +33,8 @@ void PrintUsage(std::FILE* out = stderr) {
         "                         a position whose next placement needs technique K: position,\n"
         "                         answer row,col,digit (0-based), needed steps' texts, techniques\n"
         "  unsolvable --number N --symmetry S [--threads T]        puzzle, name, seconds\n"
-        "  recognize [--model PATH] IMAGE...   picture, board read from it (81 chars) or -\n"
+        "  recognize [--model PATH] IMAGE...   picture, board read from it (81 chars) or -,\n"
+        "                                      doubtful cells (row,col;... 0-based) or -\n"
         "                         (model default: Masuvo.dat beside the program, then ../share/masuvo)\n"
         "  --help, --version      this text, the version\n",
         out);

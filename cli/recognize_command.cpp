@@ -69,6 +69,17 @@ std::string BoardText(const BoardDigits& digits) {
     return text;
 }
 
+// The doubtful cells as "row,col" pairs (0-based) joined by ";", or "-".
+std::string DoubtfulCellsText(const std::array<bool, kBoardCells>& doubtful) {
+    std::string text;
+    for (int cell = 0; cell < kBoardCells; ++cell) {
+        if (!doubtful[cell]) continue;
+        if (!text.empty()) text += ';';
+        text += std::to_string(cell / 9) + "," + std::to_string(cell % 9);
+    }
+    return text.empty() ? std::string("-") : text;
+}
+
 }  // namespace
 
 std::string ProgramFolder() {
@@ -113,21 +124,24 @@ int RunRecognize(int argc, char** argv) {
     for (const std::string& path : pictures) {
         std::string reason;
         cv::Mat picture;
-        BoardDigits digits{};
+        BoardReading reading;
         bool read = false;
         if (!haveModel) {
             reason = "no digit model";
         } else if (DecodePicture(path, picture, reason)) {
-            read = RecognizeBoard(picture, false, digits);
-            if (!read) {
-                // Every run finds the same grid or none, so one detection tells
-                // which of the two it was.
-                GridDetection detection;
-                reason = DetectGrid(picture, 0, 0, false, detection) ? "fewer than 17 digits read"
-                                                                    : "no grid found";
-            }
+            read = ReadBoard(picture, false, reading);
+            if (!read) reason = RecognitionFailureText(reading.report.failure);
         }
-        Write(path + "\t" + (read ? BoardText(digits) : std::string("-")) + "\n");
+        Write(path + "\t" + (read ? BoardText(reading.digits) : std::string("-")) + "\t" +
+              (read ? DoubtfulCellsText(reading.doubtful) : std::string("-")) + "\n");
+        if (read && (reading.rules == RuleOutcome::kBroken || reading.rules == RuleOutcome::kMended)) {
+            std::fflush(stdout);
+            std::fprintf(stderr, "masuvo-cli: %s: %s\n", path.c_str(),
+                         reading.rules == RuleOutcome::kMended
+                             ? "the reading broke the rules; the cells marked doubtful were read otherwise"
+                             : "the reading breaks the rules (a digit twice in a unit or no solution); "
+                               "handed over as read");
+        }
         if (!read) {
             std::fflush(stdout);
             std::fprintf(stderr, "masuvo-cli: %s: %s\n", path.c_str(), reason.c_str());

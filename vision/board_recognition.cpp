@@ -55,8 +55,14 @@ double RunConfidence(const RunReading& run) {
 void BoardVote::Add(const RunReading& run) {
     const double weight = RunWeight(run.digits);
     const double confidence = RunConfidence(run);
-    for (int cell = 0; cell < kBoardCells; ++cell)
+    for (int cell = 0; cell < kBoardCells; ++cell) {
         votes_[cell][run.digits[cell]] += confidence * run.probabilities[cell] * weight;
+        if (run.digits[cell] == 0) {
+            likelihoods_[cell][0] += weight;
+        } else {
+            for (int d = 1; d <= 9; ++d) likelihoods_[cell][d] += weight * run.spread[cell][d - 1];
+        }
+    }
 }
 
 BoardDigits BoardVote::Result() const {
@@ -88,19 +94,31 @@ RunReading ReadRun(const DigitModel& model, const GridDetection& detection) {
             const DigitReading reading = ClassifyDigit(model, grid.input);
             run.digits[cell] = reading.digit;
             run.probabilities[cell] = reading.probability;
+            run.spread[cell] = reading.probabilities;
         }
     }
     return run;
 }
 
-bool RecognizeBoard(const DigitModel& model, const cv::Mat& source, bool camera, BoardDigits& digits,
-                    cv::Mat* preview, RecognitionReport* report) {
-    digits.fill(0);
-    RecognitionReport unused;
-    RecognitionReport& outcome = report ? *report : unused;
-    outcome = {};
-    auto fail = [&outcome](RecognitionFailure failure, int digitsRead = 0) {
-        outcome = {failure, digitsRead};
+const char* RecognitionFailureText(RecognitionFailure failure) {
+    switch (failure) {
+        case RecognitionFailure::None: return "read";
+        case RecognitionFailure::NoModel: return "no digit model";
+        case RecognitionFailure::NoGrid: return "no grid found";
+        case RecognitionFailure::CornerOutside: return "a corner of the grid lies outside the picture";
+        case RecognitionFailure::TooFewDigits: return "fewer than 17 digits read";
+    }
+    return "";
+}
+
+bool ReadBoard(const DigitModel& model, const cv::Mat& source, bool camera, BoardReading& reading,
+               cv::Mat* preview) {
+    reading = BoardReading();
+    auto fail = [&reading](RecognitionFailure failure, const BoardDigits* read = nullptr) {
+        reading.report.failure = failure;
+        if (read) {
+            for (int digit : *read) reading.report.digitsRead += digit != 0;
+        }
         return false;
     };
     if (!model.loaded && !(camera && preview)) return fail(RecognitionFailure::NoModel);
@@ -108,7 +126,8 @@ bool RecognizeBoard(const DigitModel& model, const cv::Mat& source, bool camera,
     // once (painting the camera preview) and cut at every run.
     const cv::Mat grey = GreyPicture(source);
     GridLocation location;
-    if (!LocateGrid(source, grey, camera, location, preview)) return fail(RecognitionFailure::NoGrid);
+    if (!LocateGrid(source, grey, camera, location, preview))
+        return fail(location.cornerOutside ? RecognitionFailure::CornerOutside : RecognitionFailure::NoGrid);
     if (!model.loaded) return fail(RecognitionFailure::NoModel);
     BoardVote vote;
     GridDetection detection;
@@ -116,13 +135,36 @@ bool RecognizeBoard(const DigitModel& model, const cv::Mat& source, bool camera,
         if (!CutGrid(grey, location, run.scaleStep, run.pass, camera, detection)) continue;
         vote.Add(ReadRun(model, detection));
     }
-    const BoardDigits result = vote.Result();
-    if (!EnoughDigits(result)) {
-        int read = 0;
-        for (int digit : result) read += digit != 0;
-        return fail(RecognitionFailure::TooFewDigits, read);
+    reading.asVoted = vote.Result();
+    if (!EnoughDigits(reading.asVoted)) return fail(RecognitionFailure::TooFewDigits, &reading.asVoted);
+    const RuleCheck check = CheckReadingRules(reading.asVoted, vote.Likelihoods());
+    reading.digits = check.digits;
+    reading.changed = check.changed;
+    reading.rules = check.outcome;
+    for (int cell = 0; cell < kBoardCells; ++cell) {
+        const std::array<double, 10>& l = vote.Likelihoods()[cell];
+        double total = 0.0;
+        for (double x : l) total += x;
+        const bool uncertain = total > 0.0 && l[reading.digits[cell]] < kDoubtfulShare * total;
+        reading.doubtful[cell] = uncertain || check.changed[cell] || check.conflict[cell];
     }
-    digits = result;
+    // A mend may leave fewer digits than a board needs.
+    if (!EnoughDigits(reading.digits)) return fail(RecognitionFailure::TooFewDigits, &reading.digits);
+    return true;
+}
+
+bool ReadBoard(const cv::Mat& source, bool camera, BoardReading& reading, cv::Mat* preview) {
+    return ReadBoard(ProcessDigitModel(), source, camera, reading, preview);
+}
+
+bool RecognizeBoard(const DigitModel& model, const cv::Mat& source, bool camera, BoardDigits& digits,
+                    cv::Mat* preview, RecognitionReport* report) {
+    digits.fill(0);
+    BoardReading reading;
+    const bool read = ReadBoard(model, source, camera, reading, preview);
+    if (report) *report = reading.report;
+    if (!read) return false;
+    digits = reading.digits;
     return true;
 }
 

@@ -10,6 +10,7 @@
 
 #include "vision/grid_detection.h"
 #include "vision/model_file.h"
+#include "vision/rule_check.h"
 
 namespace masuvo {
 
@@ -27,6 +28,9 @@ using BoardDigits = std::array<int, kBoardCells>;  // 0 for an empty cell
 struct RunReading {
     BoardDigits digits{};
     std::array<double, kBoardCells> probabilities{};
+    // For a classified cell the probabilities of all nine digits (index
+    // d - 1); unused for an empty cell.
+    std::array<std::array<double, 9>, kBoardCells> spread{};
 };
 
 // False when more than 64 cells are empty, a digit occurs more than nine
@@ -50,9 +54,15 @@ public:
     // and a cell without a positive vote is empty.
     BoardDigits Result() const;
     double Vote(int cell, int digit) const { return votes_[cell][digit]; }
+    // How likely each reading of a cell is over all runs: every run adds its
+    // weight times the probability it gives the digit (1 to empty for a cell
+    // it finds empty). Unlike the vote, a digit every run ranks second keeps
+    // a share here, so the rule check can try it.
+    const ReadingLikelihoods& Likelihoods() const { return likelihoods_; }
 
 private:
     double votes_[kBoardCells][10] = {};
+    ReadingLikelihoods likelihoods_{};
 };
 
 // True when at least kMinimumRecognizedDigits cells hold a digit.
@@ -73,16 +83,49 @@ std::vector<RecognitionRun> RecognitionRuns(bool camera);
 RunReading ReadRun(const DigitModel& model, const GridDetection& detection);
 
 // Why a recognition gave no board, for the message the player sees.
-enum class RecognitionFailure { None, NoModel, NoGrid, TooFewDigits };
+enum class RecognitionFailure {
+    None,
+    NoModel,        // the digit model was not loaded
+    NoGrid,         // no grid outline, and the picture not nearly square
+    CornerOutside,  // the grid runs out of the picture
+    TooFewDigits,   // fewer than kMinimumRecognizedDigits digits read
+};
 
 struct RecognitionReport {
     RecognitionFailure failure = RecognitionFailure::None;
     int digitsRead = 0;  // digits of the combined reading (TooFewDigits)
 };
 
+// A cell's reading is doubtful when its digit has less than this share of
+// the cell's likelihood over all runs.
+constexpr double kDoubtfulShare = 0.8;
+
+// The full outcome of reading one picture.
+struct BoardReading {
+    RecognitionReport report;  // why no board was read, when none was
+    BoardDigits asVoted{};  // the most-voted digits
+    BoardDigits digits{};   // after the rule check: the board to hand over
+    // Cells whose reading was uncertain, changed by the rule check, or part
+    // of a rule the handed-over board still breaks.
+    std::array<bool, kBoardCells> doubtful{};
+    std::array<bool, kBoardCells> changed{};
+    RuleOutcome rules = RuleOutcome::kHolds;
+};
+
+// Reads the board in source: every run of RecognitionRuns(camera) read and
+// voted, then the rule check. True when at least 17 digits were read;
+// false with the reason in reading.report otherwise.
+bool ReadBoard(const DigitModel& model, const cv::Mat& source, bool camera, BoardReading& reading,
+               cv::Mat* preview = nullptr);
+bool ReadBoard(const cv::Mat& source, bool camera, BoardReading& reading, cv::Mat* preview = nullptr);
+
+// A short English text of a failure (for the command-line tool).
+const char* RecognitionFailureText(RecognitionFailure failure);
+
 // Recognises the board in source (see DetectGrid for the picture): every
-// run of RecognitionRuns(camera) read and voted. Returns true with the 81 digits (0 empty) when
-// at least 17 digits result; false otherwise, and always when model was not
+// run of RecognitionRuns(camera) read, voted and checked against the rules
+// (ReadBoard). Returns true with the 81 digits (0 empty) when at least 17
+// digits result; false otherwise, and always when model was not
 // loaded; digits are then all 0 and must not be used.
 //
 // preview (camera mode; may be null) receives the first run's annotated

@@ -64,8 +64,10 @@ DigitReading ClassifyDigit(const DigitModel& model, const CellInput& input) {
     DigitReading reading;
     int best = 0;
     double bestP = e[0] / total;
+    reading.probabilities[0] = bestP;
     for (int k = 1; k < kModelOutputs; ++k) {
         const double p = e[k] / total;
+        reading.probabilities[k] = p;
         if (p > bestP) {
             best = k;
             bestP = p;

@@ -12,6 +12,9 @@ namespace masuvo {
 struct DigitReading {
     int digit = 0;             // 1..9
     double probability = 0.0;  // softmax probability of that digit, in (0, 1]
+    // The softmax probabilities of all nine digits, index d - 1: the other
+    // readings the rule check may try.
+    std::array<double, kModelOutputs> probabilities{};
 };
 
 // Hidden layer h(j) = max(0, Σ_i x(i)·W1(i, j) + b1(j)), each sum taken from

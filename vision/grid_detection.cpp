@@ -210,10 +210,19 @@ bool LocateGrid(const cv::Mat& source, const cv::Mat& grey, bool camera, GridLoc
     // The plain attempts first; a photographed grid under uneven light or
     // in dark surroundings gives them no outline.
     OutlineSource found = OutlineSource::kWholePicture;
+    location.cornerOutside = false;
     if (FindGridOutline(grey, corners)) {
         found = OutlineSource::kPlain;
-    } else if (FindPhotoGridOutline(grey, corners)) {
-        found = OutlineSource::kPhoto;
+        if (OutlineCutByFrame(grey, corners)) {
+            found = OutlineSource::kWholePicture;
+            location.cornerOutside = true;
+        }
+    } else {
+        switch (FindPhotoGridOutline(grey, corners)) {
+            case PhotoOutline::kFound: found = OutlineSource::kPhoto; break;
+            case PhotoOutline::kCornerOutside: location.cornerOutside = true; break;
+            case PhotoOutline::kNone: break;
+        }
     }
 
     if (camera && preview != nullptr) {
@@ -222,7 +231,9 @@ bool LocateGrid(const cv::Mat& source, const cv::Mat& grey, bool camera, GridLoc
     }
 
     if (found == OutlineSource::kWholePicture) {
-        if (camera) return false;
+        // A grid the frame cuts is not read as the whole picture: its cells
+        // would all be shifted.
+        if (camera || location.cornerOutside) return false;
         const double squareness = std::abs(width - height) / static_cast<double>(width + height);
         // A picture of one pixel's width or height has no four distinct corners.
         if (!(squareness < 0.02) || width < 2 || height < 2) return false;

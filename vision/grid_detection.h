@@ -47,6 +47,9 @@ struct GridLocation {
     // lines inside it: the cells are cut along them (a bent page).
     bool meshed = false;
     GridLattice lattice;
+    // Set by LocateGrid when it fails because the grid's outline runs out of
+    // the picture.
+    bool cornerOutside = false;
 };
 
 // The result of one successful detection.

@@ -46,20 +46,70 @@ bool PlausibleGrid(const Corners& c) {
     return true;
 }
 
-}  // namespace
+// A hull with a side along the edge of the picture that is no printed line
+// (the lines crossing it end there, but little ink runs along it): a grid
+// the frame cuts through, one corner or a side outside the picture. A grid
+// cropped tightly to its outline has its printed outline along the edge.
+constexpr int kReach = 3;  // how close to the edge a side must run
 
-bool FindPhotoGridOutline(const cv::Mat& grey, Corners& corners) {
-    const int width = grey.cols, height = grey.rows;
-    if (width < 32 || height < 32) return false;
-    // A threshold against the neighbourhood finds grey lines under uneven
-    // light and leaves uniform dark surroundings out.
-    const int block = std::max(11, (std::min(width, height) / 24) | 1);
+bool NearEdge(cv::Point p, int width, int height) {
+    return p.x <= kReach || p.y <= kReach || p.x >= width - 1 - kReach || p.y >= height - 1 - kReach;
+}
+
+bool SideCutByPictureEdge(const std::vector<cv::Point>& shape, const cv::Mat& ink) {
+    const int width = ink.cols, height = ink.rows;  // how close to the edge a side must run
+    const int minimum = std::min(width, height) / 20;
+    for (size_t k = 0; k < shape.size(); ++k) {
+        const cv::Point a = shape[k], b = shape[(k + 1) % shape.size()];
+        for (int side = 0; side < 4; ++side) {
+            const bool vertical = side % 2 == 0;  // left and right edges
+            const int at = side == 0 ? 0 : side == 1 ? 0 : side == 2 ? width - 1 : height - 1;
+            const int ca = vertical ? a.x : a.y, cb = vertical ? b.x : b.y;
+            if (std::abs(ca - at) > kReach || std::abs(cb - at) > kReach) continue;
+            const int from = std::min(vertical ? a.y : a.x, vertical ? b.y : b.x);
+            const int to = std::max(vertical ? a.y : a.x, vertical ? b.y : b.x);
+            if (to - from < minimum) continue;
+            // The best inked of the lines of pixels next to the edge.
+            int best = 0;
+            for (int d = 0; d <= kReach; ++d) {
+                const int line = at == 0 ? d : at - d;
+                int inked = 0;
+                for (int t = from; t <= to; ++t)
+                    inked += (vertical ? ink.at<unsigned char>(t, line) : ink.at<unsigned char>(line, t)) != 0;
+                best = std::max(best, inked);
+            }
+            if (best * 2 < to - from + 1) return true;
+        }
+    }
+    return false;
+}
+
+bool CutByPictureEdge(const std::vector<cv::Point>& hull, const cv::Mat& ink) {
+    std::vector<cv::Point> shape;
+    cv::approxPolyDP(hull, shape, 0.02 * cv::arcLength(hull, true), true);
+    return SideCutByPictureEdge(shape, ink);
+}
+
+// Ink against the neighbourhood: grey lines under uneven light count, and
+// uniform dark surroundings do not.
+cv::Mat PhotoInk(const cv::Mat& grey) {
+    const int block = std::max(11, (std::min(grey.cols, grey.rows) / 24) | 1);
     cv::Mat smooth, ink;
     cv::GaussianBlur(grey, smooth, cv::Size(5, 5), 0);
     cv::adaptiveThreshold(smooth, ink, 255, cv::ADAPTIVE_THRESH_MEAN_C, cv::THRESH_BINARY_INV, block, 4);
+    return ink;
+}
+
+}  // namespace
+
+PhotoOutline FindPhotoGridOutline(const cv::Mat& grey, Corners& corners) {
+    const int width = grey.cols, height = grey.rows;
+    if (width < 32 || height < 32) return PhotoOutline::kNone;
+    const cv::Mat ink = PhotoInk(grey);
     std::vector<std::vector<cv::Point>> contours;
     cv::findContours(ink, contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_SIMPLE);
     double bestArea = 0.0;
+    bool cut = false;
     for (const std::vector<cv::Point>& contour : contours) {
         const cv::Rect r = cv::boundingRect(contour);
         if (r.width < width / 4 || r.height < height / 4) continue;
@@ -69,6 +119,13 @@ bool FindPhotoGridOutline(const cv::Mat& grey, Corners& corners) {
         for (double share : {0.02, 0.04, 0.06}) {
             cv::approxPolyDP(hull, quad, share * perimeter, true);
             if (quad.size() <= 4) break;
+        }
+        // A solid outline (not a spread of print) that the frame cuts is no
+        // grid to read, even where the cut is small enough to pass for a
+        // quadrilateral.
+        if (cv::contourArea(contour) >= 0.85 * cv::contourArea(hull) && CutByPictureEdge(hull, ink)) {
+            cut = true;
+            continue;
         }
         if (quad.size() != 4) continue;
         Corners c;
@@ -82,7 +139,21 @@ bool FindPhotoGridOutline(const cv::Mat& grey, Corners& corners) {
             corners = c;
         }
     }
-    return bestArea > 0.0;
+    if (bestArea > 0.0) return PhotoOutline::kFound;
+    return cut ? PhotoOutline::kCornerOutside : PhotoOutline::kNone;
+}
+
+bool OutlineCutByFrame(const cv::Mat& grey, const std::array<cv::Point2f, 4>& corners) {
+    const int width = grey.cols, height = grey.rows;
+    std::vector<cv::Point> shape;
+    bool near = false;
+    for (const cv::Point2f& c : corners) {
+        shape.emplace_back(cvRound(c.x), cvRound(c.y));
+        near = near || NearEdge(shape.back(), width, height);
+    }
+    // Most outlines lie well inside: no threshold needed.
+    if (!near) return false;
+    return SideCutByPictureEdge(shape, PhotoInk(grey));
 }
 
 }  // namespace masuvo
