@@ -109,6 +109,10 @@ public:
     // ---- State and modes ----
     void ResetSession();
     void SetMode(int m);
+    // Marks the doubtful cells of an imported reading (only in puzzle-entry
+    // mode: a picture completed at once has nothing left to check).
+    void MarkDoubtfulCells(const bool cells[81]);
+    bool AnyDoubtfulCell() const;
     void UpdateMenus();
     // sound: false for the quiet checks of loading and of showing a log entry.
     void CheckState(bool interactive, const std::string& message, bool sound = true);
@@ -183,6 +187,10 @@ public:
     int32_t solution[81];
     int32_t origin[81];
     int32_t colour[81];
+    // Cells whose reading from a picture was doubtful, marked on the board
+    // after an import until the player edits the cell or solving starts.
+    // Not part of the play: never saved, undone or redone.
+    bool doubtful[81] = {};
     int32_t prevDigitCounts[10];
     uint8_t candMarks[81][10];
     uint8_t memo[81][10];
@@ -283,5 +291,22 @@ void FreshCandidateMarks(uint8_t marks[81][10]);
 // puzzle's digits become givens, it takes the name, and the state check runs
 // as after a move. The name field is the window's to show.
 void LoadCreatedPuzzle(PlaySession& session, const KR_base& puzzle, const std::string& name);
+
+// What a reading from a picture left in doubt, for the import's note.
+struct ReadingDoubts {
+    bool cells[81] = {};  // cells to mark on the board
+    int changed = 0;      // cells the rule check read otherwise
+    bool broken = false;  // the board still breaks the rules
+};
+
+// The import's note in the message area: the marked cells explained, and
+// what the rule check did. Empty when nothing is in doubt.
+std::string ReadingNote(const ReadingDoubts& doubts);
+
+// A board read from a picture becomes the current puzzle as a created one
+// does, with its doubtful cells marked and the note before the state
+// check's own message.
+void LoadImportedPuzzle(PlaySession& session, const KR_base& puzzle, const std::string& name,
+                        const ReadingDoubts& doubts);
 
 }  // namespace masuvo

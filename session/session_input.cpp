@@ -230,6 +230,11 @@ void PlaySession::SetCellValue(int row, int col, int digit, bool recordUndo) {
 void PlaySession::SetCellValueJudged(int row, int col, int digit, bool recordUndo, const Redo* replay) {
     const int cell = CellIndex(row, col);
     const int old = values[cell];
+    // Typing over a doubtful cell settles it, even with the digit it had.
+    if (doubtful[cell]) {
+        doubtful[cell] = false;
+        view_.Repaint();
+    }
     if (digit == old) return;
 
     if (mode == 0 || mode == 1) {

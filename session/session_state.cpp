@@ -1,5 +1,6 @@
 // Reset, modes, the clock and the state check that follows every change of
 // the board.
+#include <algorithm>
 #include <cstring>
 
 #include "engine/brute_force.h"
@@ -106,6 +107,7 @@ void PlaySession::ResetSession() {
     std::memset(prevDigitCounts, 0, sizeof prevDigitCounts);
     FreshCandidateMarks(candMarks);
     std::memset(memo, 0, sizeof memo);
+    std::fill(std::begin(doubtful), std::end(doubtful), false);
     usageNow = Usage();
     usageStart = Usage();
     usagePlayed = Usage();
@@ -116,9 +118,24 @@ void PlaySession::ResetSession() {
 void PlaySession::SetMode(int m) {
     static const char* const kModeTexts[4] = {"モード：問題作成", "モード：解答", "モード：停止", "モード：完了"};
     mode = m;
+    // Solving starts from the board as it stands: the import's doubts end.
+    if (m != 0 && AnyDoubtfulCell()) {
+        std::fill(std::begin(doubtful), std::end(doubtful), false);
+        view_.Repaint();
+    }
     view_.SetText(Field::Mode, m >= 0 && m < 4 ? kModeTexts[m] : "");
     UpdateMenus();
     view_.SetAcceptDrops(m == 0);
+}
+
+void PlaySession::MarkDoubtfulCells(const bool cells[81]) {
+    if (mode != 0) return;
+    std::copy(cells, cells + 81, doubtful);
+    view_.Repaint();
+}
+
+bool PlaySession::AnyDoubtfulCell() const {
+    return std::any_of(std::begin(doubtful), std::end(doubtful), [](bool d) { return d; });
 }
 
 void PlaySession::UpdateMenus() {

@@ -235,6 +235,8 @@ QColor HintMarkColour(int index) {
     }
 }
 
+QColor DoubtfulCellColour() { return HintMarkColour(3); }
+
 QColor HintRingColour(uint8_t mark) {
     const int ring = mark >> 4;
     if (ring == 0) return {};
@@ -259,6 +261,11 @@ void PaintBoard(QPainter& p, const PlaySession& s, const BoardPaintOptions& opti
 
     p.fillRect(g.Cells(0, 0, 9, 9), QColor::fromRgba(kWhite));
     PaintHintHighlight(p, s, g);
+
+    // Cells read doubtfully from a picture: the yellow of the hint marks,
+    // under the player's own colours.
+    for (int c = 0; c < 81; ++c)
+        if (s.doubtful[c]) p.fillRect(g.Cell(c % 9, c / 9), DoubtfulCellColour());
 
     for (int c = 0; c < 81; ++c)
         if (s.colour[c] != kColourNone)

@@ -26,6 +26,9 @@ QFont PointFont(const QString& family, double points, bool bold, const QPaintDev
 // The colour table of the hint marks; index 0 and unknown indices give an
 // invalid colour (nothing drawn).
 QColor HintMarkColour(int index);
+// The fill of a cell whose reading from a picture was doubtful: the yellow
+// of the hint marks.
+QColor DoubtfulCellColour();
 // Ring and fill colours of a candMark byte (high and low nibble).
 QColor HintRingColour(uint8_t mark);
 QColor HintFillColour(uint8_t mark);

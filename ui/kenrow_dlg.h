@@ -24,6 +24,7 @@
 #include "ui/create_dialog.h"
 #include "ui/hint_dialog.h"
 #include "ui/url_download.h"
+#include "vision/board_recognition.h"
 
 class CResultDlg;
 class QAction;
@@ -72,6 +73,9 @@ public:
     bool CaptureCamera(std::array<int, 81>& digits);
     // Recognised digits (0 empty) become the givens of a new puzzle named title.
     void ImportRecognizedBoard(const std::array<int, 81>& digits, const std::string& title);
+    // A reading of a picture becomes the givens of a new puzzle named title,
+    // its doubtful cells marked on the board and explained in the message.
+    void ImportReading(const BoardReading& reading, const std::string& title);
     // The camera: a device index ("0", the default) or a video file.
     void SetCameraSource(const QString& source) { cameraSource_ = source; }
     void SetDownloadLimits(const DownloadLimits& limits) { downloadLimits_ = limits; }

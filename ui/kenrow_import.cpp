@@ -56,6 +56,10 @@ std::string RecognitionMessage(const RecognitionReport& report) {
             text += "\n盤面の枠が見つかりません。\n"
                     "盤面全体が画像に収まり、枠線がはっきり写っている画像を使ってください。";
             break;
+        case RecognitionFailure::CornerOutside:
+            text += "\n盤の角が画像の外にあります。\n"
+                    "盤全体が写った画像を使ってください。";
+            break;
         case RecognitionFailure::TooFewDigits:
             text += "\n盤面は見つかりましたが、読み取れた数字が " + std::to_string(report.digitsRead) +
                     " 個だけです（" + std::to_string(kMinimumRecognizedDigits) + " 個以上必要です）。\n"
@@ -77,6 +81,19 @@ void CKenrowDlg::ImportRecognizedBoard(const std::array<int, 81>& digits, const 
     SetText(Field::Name, session_->name);
 }
 
+void CKenrowDlg::ImportReading(const BoardReading& reading, const std::string& title) {
+    KR_base puzzle;
+    ReadingDoubts doubts;
+    for (int cell = 0; cell < 81; ++cell) {
+        puzzle.value[cell / 9][cell % 9] = reading.digits[cell];
+        doubts.cells[cell] = reading.doubtful[cell];
+        doubts.changed += reading.changed[cell] ? 1 : 0;
+    }
+    doubts.broken = reading.rules == RuleOutcome::kBroken;
+    masuvo::LoadImportedPuzzle(*session_, puzzle, title, doubts);
+    SetText(Field::Name, session_->name);
+}
+
 // Decoding and recognition run off the window's thread (picture_reading.h);
 // a cancelled reading leaves the board as it was, without a message.
 bool CKenrowDlg::ImportImageFile(const QString& path) {
@@ -90,7 +107,7 @@ bool CKenrowDlg::ImportImageFile(const QString& path) {
         ShowMessageBox(RecognitionMessage(reading.report));
         return false;
     }
-    ImportRecognizedBoard(reading.digits, ImageFileTitle(path.toStdString()));
+    ImportReading(reading.board, ImageFileTitle(path.toStdString()));
     return true;
 }
 
@@ -109,7 +126,7 @@ bool CKenrowDlg::ImportClipboardImage(const QImage& picture) {
         ShowMessageBox(RecognitionMessage(reading.report));
         return false;
     }
-    ImportRecognizedBoard(reading.digits, TimeStampTitle("クリップボード", std::time(nullptr)));
+    ImportReading(reading.board, TimeStampTitle("クリップボード", std::time(nullptr)));
     return true;
 }
 

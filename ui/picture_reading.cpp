@@ -60,9 +60,9 @@ void RunBehindProgress(const std::function<void(const std::atomic<bool>&)>& work
 
 void Recognise(const cv::Mat& image, const std::atomic<bool>& cancel, PictureReading& reading) {
     if (image.empty() || cancel) return;
-    BoardDigits digits{};
-    reading.read = RecognizeBoard(image, false, digits, nullptr, &reading.report);
-    if (reading.read) std::copy(digits.begin(), digits.end(), reading.digits.begin());
+    reading.read = ReadBoard(image, false, reading.board);
+    if (reading.read) std::copy(reading.board.digits.begin(), reading.board.digits.end(), reading.digits.begin());
+    reading.report = reading.board.report;
 }
 
 }  // namespace

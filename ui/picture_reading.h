@@ -23,6 +23,7 @@ struct PictureReading {
     bool read = false;       // a board of at least 17 digits was read
     RecognitionReport report;  // why no board was read, when none was
     std::array<int, 81> digits{};
+    BoardReading board;      // the whole reading: doubtful cells, rule check, failure
 };
 
 // A picture file (decoded as LoadImageMat decodes it).

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QImageWriter>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
@@ -32,6 +33,7 @@
 #include "session/image_names.h"
 #include "session/play_session.h"
 #include "tests/ui/theora_video.h"
+#include "ui/board_painter.h"
 #include "ui/camera_capture.h"
 #include "ui/image_import.h"
 #include "ui/kenrow_app.h"
@@ -52,6 +54,7 @@ const QString kNotDecodable = kReadFailed + u"\n画像として読めないフ�
 const QString kNoGrid = kReadFailed + u"\n盤面の枠が見つかりません。"_s;
 const QString kFewDigits = kReadFailed + u"\n盤面は見つかりましたが、読み取れた数字が "_s;
 const QString kNoClipboardPicture = u"クリップボードに画像がありません。\n"_s;
+const QString kCornerOutside = kReadFailed + u"\n盤の角が画像の外にあります。\n盤全体が写った画像を使ってください。"_s;
 
 // A model file whose network reads every inked cell as 4: only the output
 // biases are set, so whatever the ink the outputs are the same.
@@ -391,6 +394,9 @@ private slots:
             {Write(u"few.png"_s, Encoded(Picture(FirstCells(12)), "PNG")), kFewDigits + u"12 個だけです"_s},
             {Write(u"blank.jpg"_s, Encoded(Picture({}, Qt::white, {900, 500}).scaled(900, 300), "JPG")), kNoGrid},
             {Write(u"broken.gif"_s, "GIF89a broken"), kNotDecodable},
+            // The grid's top-left corner 30 pixels outside the picture.
+            {Write(u"cut.png"_s, Encoded(Picture(cells, Qt::white, {460, 460}).copy(80, 80, 380, 340), "PNG")),
+             kCornerOutside},
             {Write(u"text.png"_s, "a text file under a picture's name\n"), kNotDecodable},
             {Write(u"empty.png"_s, QByteArray()), kNotDecodable},
             {Write(u"text.webp"_s, "not a webp"), kNotDecodable},
@@ -422,6 +428,55 @@ private slots:
             QVERIFY2(w.ImportImageFile(Write(name, bytes)), qPrintable(name));
             QCOMPARE(Givens(), Fours(cells));
         }
+    }
+
+    // The cells a reading leaves in doubt are painted after the import and
+    // explained in the message area; typing over one settles it, starting
+    // to solve ends them all, and the next import starts afresh.
+    void doubtfulCellsMarked() {
+        CKenrowDlg& w = Open();
+        // Twenty 4s break the rules, and the test model is unsure of every one.
+        const std::vector<int> cells = FirstCells(20);
+        const QString path = Write(u"doubt.png"_s, Encoded(Picture(cells), "PNG"));
+        QVERIFY(Boxes([&] { QVERIFY(w.ImportImageFile(path)); }).isEmpty());
+        QCOMPARE(Givens(), Fours(cells));
+        const std::array<int, 81> fours = Fours(cells);
+        for (int k = 0; k < 81; ++k) QCOMPARE(S().doubtful[k], fours[k] != 0);
+        const QString message = w.findChild<QPlainTextEdit*>(u"messageArea"_s)->toPlainText();
+        QVERIFY2(message.contains(u"読み取った盤面はルールに合いません"_s) &&
+                     message.contains(u"読み取りの確かでない 20 マスを黄色で示しています"_s),
+                 qPrintable(message));
+
+        const BoardPaintOptions options;
+        const auto centre = [&](const QImage& board, int cell) {
+            return board.pixelColor(static_cast<int>((cell % 9 + 0.5) * options.cellSize),
+                                    static_cast<int>((cell / 9 + 0.85) * options.cellSize));
+        };
+        const int first = cells[0], second = cells[1];
+        QImage board = RenderBoard(S(), options);
+        QCOMPARE(centre(board, first), DoubtfulCellColour());
+        QCOMPARE(centre(board, 1), QColor(Qt::white));
+
+        // Typing over a doubtful cell settles it, even with its own digit.
+        S().SetCellValue(first / 9, first % 9, 4, true);
+        S().SetCellValue(second / 9, second % 9, 0, true);
+        QVERIFY(!S().doubtful[first] && !S().doubtful[second]);
+        QVERIFY(S().doubtful[cells[2]]);
+        board = RenderBoard(S(), options);
+        QCOMPARE(centre(board, first), QColor(Qt::white));
+        QCOMPARE(centre(board, cells[2]), DoubtfulCellColour());
+
+        // Undoing the edit does not bring the mark back; the solving mode ends
+        // them all (starting asks first on a board that breaks the rules).
+        S().UndoMove();
+        QVERIFY(!S().doubtful[second]);
+        S().SetMode(1);
+        for (int k = 0; k < 81; ++k) QVERIFY2(!S().doubtful[k], qPrintable(QString::number(k)));
+
+        // A new puzzle starts without marks or their note.
+        Mark();
+        QVERIFY(!S().AnyDoubtfulCell());
+        QVERIFY(!w.findChild<QPlainTextEdit*>(u"messageArea"_s)->toPlainText().contains(u"黄色"_s));
     }
 
     // Dropped files: only the first counts, the extension is compared
