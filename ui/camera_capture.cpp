@@ -19,6 +19,7 @@
 #include <QVideoSink>
 #include <memory>
 
+#include "ui/digit_model_loading.h"
 #include "vision/board_recognition.h"
 
 namespace masuvo {
@@ -165,6 +166,7 @@ private:
 }  // namespace
 
 CaptureResult CaptureCameraBoard(const QString& source, std::array<int, 81>& digits, QWidget* parent) {
+    WaitForDigitModel();
     QVideoSink sink;
     FrameSource frames;
     if (!frames.Open(source, &sink)) {

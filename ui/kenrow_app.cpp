@@ -13,6 +13,7 @@
 #include <cstdio>
 
 #include "records/record_file.h"
+#include "ui/digit_model_loading.h"
 #include "ui/kenrow_dlg.h"
 #include "ui/qt_settings_store.h"
 #include "vision/model_file.h"
@@ -91,9 +92,16 @@ void CKenrowApp::LoadDigitModel(const QString& programFolder) {
     const QString name = QStringLiteral("Masuvo.dat");
     // Without the file anywhere, the message names the program's own folder.
     const QString path = QDir(FolderHolding(programFolder, name)).filePath(name);
-    std::string message;
-    modelMessage_.clear();
-    if (!masuvo::LoadDigitModel(path.toStdString(), message)) modelMessage_ = QString::fromStdString(message);
+    modelLoaded_ = false;
+    StartLoadingDigitModel(path);
+}
+
+const QString& CKenrowApp::modelMessage() {
+    if (!modelLoaded_) {
+        modelMessage_ = WaitForDigitModel();
+        modelLoaded_ = true;
+    }
+    return modelMessage_;
 }
 
 void CKenrowApp::OpenCommandLine(const QStringList& arguments) {
@@ -130,7 +138,7 @@ int CKenrowApp::Run(const QStringList& arguments) {
     // Shown over the window rather than before it: a missing model only
     // takes image import away, and start-up goes on. A run without a user
     // writes it to the error output.
-    if (!modelMessage_.isEmpty()) {
+    if (!modelMessage().isEmpty()) {
         if (screenshot.isEmpty()) {
             QMessageBox box(QMessageBox::Warning, QStringLiteral("マスヴォ"), modelMessage_, QMessageBox::Ok, &window);
             box.exec();

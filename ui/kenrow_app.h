@@ -55,14 +55,16 @@ public:
 
     const DataFolders& folders() const { return folders_; }
     CKenrowDlg* window() const { return window_.get(); }
-    // Empty when the digit model was read; else the text Run shows.
-    const QString& modelMessage() const { return modelMessage_; }
+    // Empty when the digit model was read; else the text Run shows. Waits
+    // for the model's reading, which start-up leaves to a thread.
+    const QString& modelMessage();
 
 private:
     // The digit classifier's model file Masuvo.dat, from the program's folder
     // or else from ../share/masuvo beside it (the installed layout). A
     // failure does not stop the start-up: its text is kept in
-    // modelMessage() and shown once the window is up.
+    // modelMessage() and shown once the window is up. Read on a thread of
+    // its own (digit_model_loading.h).
     void LoadDigitModel(const QString& programFolder);
 
     Paths paths_;
@@ -71,6 +73,7 @@ private:
     std::unique_ptr<QtSettingsStore> store_;
     std::unique_ptr<CKenrowDlg> window_;
     QString modelMessage_;
+    bool modelLoaded_ = true;
 };
 
 }  // namespace masuvo

@@ -206,6 +206,7 @@ private:
     CreationTask::Search seriesSearch_;
     QString toolsFolder_;  // where the developer tools last chose files or a folder
     QString imageFolder_;  // where 画像読込 last chose a file
+    bool painted_ = false;  // the first paint, after which start-up work goes on
     QString cameraSource_ = QStringLiteral("0");
     DownloadLimits downloadLimits_;
 

@@ -14,6 +14,7 @@
 #include "session/image_names.h"
 #include "ui/help_popup.h"
 #include "ui/kenrow_dlg.h"
+#include "ui/sound_player.h"
 #include "ui/number_pad.h"
 
 namespace masuvo {
@@ -61,6 +62,11 @@ bool CKenrowDlg::OfferKey(QKeyEvent* event) {
 
 bool CKenrowDlg::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    if (type == QEvent::Paint && !painted_ && watched == client_) {
+        // The window is on the screen: what start-up put off comes now.
+        painted_ = true;
+        QTimer::singleShot(0, this, [this] { sound_->Prepare(); });
+    }
     if (type != QEvent::ShortcutOverride && type != QEvent::KeyPress) return QMainWindow::eventFilter(watched, event);
 
     // Only the first receiver of a key in this window: the focused control,

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+#include "ui/digit_model_loading.h"
 #include "ui/image_import.h"
 #include "vision/board_recognition.h"
 
@@ -68,6 +69,7 @@ void Recognise(const cv::Mat& image, const std::atomic<bool>& cancel, PictureRea
 }  // namespace
 
 PictureReading ReadPictureFile(const QString& path, QWidget* parent) {
+    WaitForDigitModel();
     PictureReading reading;
     RunBehindProgress(
         [&](const std::atomic<bool>& cancel) {
@@ -83,6 +85,7 @@ PictureReading ReadPictureFile(const QString& path, QWidget* parent) {
 }
 
 PictureReading ReadPictureImage(const QImage& picture, QWidget* parent) {
+    WaitForDigitModel();
     PictureReading reading;
     RunBehindProgress(
         [&](const std::atomic<bool>& cancel) {

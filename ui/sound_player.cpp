@@ -26,7 +26,10 @@ int IndexOf(Sound sound) {
 
 }  // namespace
 
-SoundPlayer::SoundPlayer(QObject* parent) : QObject(parent) {
+SoundPlayer::SoundPlayer(QObject* parent) : QObject(parent) {}
+
+void SoundPlayer::Prepare() {
+    if (effects_[0] != nullptr) return;
     RegisterSoundResources();
     const QString files[3] = {u"qrc:/sounds/clear.wav"_s, u"qrc:/sounds/error.wav"_s, u"qrc:/sounds/completion.wav"_s};
     for (int i = 0; i < 3; ++i) {
@@ -38,6 +41,7 @@ SoundPlayer::SoundPlayer(QObject* parent) : QObject(parent) {
 SoundPlayer::~SoundPlayer() = default;
 
 void SoundPlayer::Play(Sound sound) {
+    Prepare();
     for (QSoundEffect* effect : effects_) effect->stop();
     QSoundEffect* effect = effects_[IndexOf(sound)];
     effect->setVolume(static_cast<float>(volume_) / 100.0f);

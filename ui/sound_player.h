@@ -18,6 +18,10 @@ public:
     explicit SoundPlayer(QObject* parent = nullptr);
     ~SoundPlayer() override;
 
+    // Loads the sounds (and with them the audio back end, a sound server
+    // connection and its device search); done once the window has painted,
+    // or by the first Play, so that start-up does not wait for it.
+    void Prepare();
     // Returns at once; a sound started while another plays cuts that one off.
     void Play(Sound sound);
     // 0..100 (clamped), heard from the next sound on; it never touches the
@@ -29,7 +33,7 @@ signals:
     void played(masuvo::Sound sound);
 
 private:
-    std::array<QSoundEffect*, 3> effects_{};
+    std::array<QSoundEffect*, 3> effects_{};  // null until Prepare
     int volume_ = 50;
 };
 
