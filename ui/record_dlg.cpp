@@ -88,8 +88,8 @@ CRecordDlg::CRecordDlg(const QString& path, double sx, double sy, QWidget* paren
     header->setStretchLastSection(false);
     header->setSectionsMovable(false);
     header->setSectionsClickable(true);
-    // No sort arrow: the direction belongs to the next click, whichever
-    // column it hits, not to a column.
+    // The arrow appears with the first sort: it shows the column and the
+    // direction of the order the list is in (the next click turns it round).
     header->setSortIndicatorShown(false);
     // The Japanese face here is wider than the one the widths were made for:
     // a column is widened where its heading would otherwise be cut.
@@ -202,6 +202,8 @@ void CRecordDlg::OnColumnClick(int column) {
     }
     list_->setUpdatesEnabled(true);
 
+    list_->header()->setSortIndicator(column, descending_ ? Qt::DescendingOrder : Qt::AscendingOrder);
+    list_->header()->setSortIndicatorShown(true);
     // One direction for all columns: every click turns it round.
     descending_ = !descending_;
 }

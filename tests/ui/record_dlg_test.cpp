@@ -229,12 +229,21 @@ void RecordDialogTest::headingClicksSortWithOneAlternatingDirection() {
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
 
+    // No arrow before the first sort; then it shows the column and the
+    // direction the list is in.
+    QHeaderView* header = List(dialog)->header();
+    QVERIFY(!header->isSortIndicatorShown());
     // First click ascending: 時:分 as times (0:01 9:05 12:30 23:59).
     ClickHeading(dialog, 3);
     QCOMPARE(Column(dialog, 3), (QStringList{u"0:01"_s, u"9:05"_s, u"12:30"_s, u"23:59"_s}));
+    QVERIFY(header->isSortIndicatorShown());
+    QCOMPARE(header->sortIndicatorSection(), 3);
+    QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
     // Second click, on another column, descending: 難易度 as numbers.
     ClickHeading(dialog, 7);
     QCOMPARE(Column(dialog, 7), (QStringList{u"1200"_s, u"120"_s, u"95"_s, u"0"_s}));
+    QCOMPARE(header->sortIndicatorSection(), 7);
+    QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
     // Third ascending again: タイトル by UTF-16 code units (朝 U+671D, 負
     // U+8CA0, ～ U+FF5E, ｱ U+FF71), not by the file's code page 932 bytes
     // (ｱ B1 would come first, ～ 8160 before the kanji).
