@@ -152,7 +152,10 @@ CreationOutcome CreateRated(const CreationRequest& request) {
         KR_generator generator;
         generator.Reset();
         generator.Seed(SeedValue(TargetedSeed(request.number, request.symmetry, rank, technique, i)));
-        generator.DigRated(rank, hi, request.symmetry);
+        generator.DigRated(rank, hi, request.symmetry, request.cancel);
+        // A dig cut short by a cancel is not worth rating: the rating of a
+        // hard board is the other long step of an iteration.
+        if (Cancelled(request)) return false;
 
         KR_solver rater;
         std::memcpy(rater.value, generator.saved, sizeof rater.value);
@@ -175,7 +178,7 @@ CreationOutcome CreateUnsolvable(const CreationRequest& request) {
         KR_generator generator;
         generator.Reset();
         generator.Seed(SeedValue(UnsolvableSeed(request.number, request.symmetry, i)));
-        if (!generator.DigUnsolvable(request.symmetry)) return false;
+        if (!generator.DigUnsolvable(request.symmetry, request.cancel)) return false;
         puzzle = GridOf(generator.board);
         return true;
     });

@@ -105,13 +105,20 @@ void KR_generator::EmptyDrawnCell(int symmetry) {
         board[row][8 - col] = 0;
 }
 
-void KR_generator::DigRated(int ceiling, int32_t ceilingScore, int symmetry) {
+namespace {
+
+bool IsSet(const std::atomic<bool>* flag) { return flag && flag->load(std::memory_order_relaxed); }
+
+}  // namespace
+
+void KR_generator::DigRated(int ceiling, int32_t ceilingScore, int symmetry, const std::atomic<bool>* cancel) {
     StartDigging();
     KR_solver solver;
     Usage usage;
     int failures = 0;
     int32_t score = 0;
     do {
+        if (IsSet(cancel)) break;
         std::memcpy(saved, board, sizeof saved);
         EmptyDrawnCell(symmetry);
         LoadInto(solver, board);
@@ -125,13 +132,14 @@ void KR_generator::DigRated(int ceiling, int32_t ceilingScore, int symmetry) {
     } while (score < ceilingScore);
 }
 
-bool KR_generator::DigUnsolvable(int symmetry) {
+bool KR_generator::DigUnsolvable(int symmetry, const std::atomic<bool>* cancel) {
     StartDigging();
     // The counter leaves propagated digits on its board, so every attempt
     // loads all 81 cells again into this one instead of building a board
     // (several kilobytes to clear) for each.
     KR_solver counter;
     for (int attempts = 0;;) {
+        if (IsSet(cancel)) return false;
         std::memcpy(saved, board, sizeof saved);
         EmptyDrawnCell(symmetry);
         LoadInto(counter, board);

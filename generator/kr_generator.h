@@ -3,6 +3,7 @@
 // Nothing here reads the clock or a global random source.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 namespace masuvo {
@@ -22,11 +23,13 @@ struct KR_generator {
     void Permute(uint32_t mask);
 
     // Leaves in saved the most-emptied board that the limited run solves
-    // with a score below ceilingScore.
-    void DigRated(int ceiling, int32_t ceilingScore, int symmetry);
+    // with a score below ceilingScore. A set cancel flag ends the digging
+    // between two cells, so a search can stop inside a long dig; the board
+    // left then is of no use.
+    void DigRated(int ceiling, int32_t ceilingScore, int symmetry, const std::atomic<bool>* cancel = nullptr);
     // True when board holds a puzzle with one solution that the catalogue
-    // cannot finish.
-    bool DigUnsolvable(int symmetry);
+    // cannot finish; false as well when the cancel flag is set.
+    bool DigUnsolvable(int symmetry, const std::atomic<bool>* cancel = nullptr);
 
     // Reset, then two permutations drawn from the stream.
     void StartDigging();

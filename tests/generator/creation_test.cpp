@@ -139,6 +139,44 @@ TEST(Creation, CancelStopsTheSearchPromptly) {
     EXPECT_EQ(outOfOrder.load(), 0) << "progress counts up one by one";
 }
 
+// Sanitizers slow every dig and rating several times over; the bound widens with them.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr int kSlowdown = 10;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+constexpr int kSlowdown = 10;
+#else
+constexpr int kSlowdown = 1;
+#endif
+#else
+constexpr int kSlowdown = 1;
+#endif
+
+TEST(Creation, CancelEndsTheDigsInProgressAtTheHardRanks) {
+    // 超上級 and 最高神 dig longest; a cancel must not wait for the boards
+    // being dug and rated to be finished (it once took over twenty seconds).
+    for (const int rank : {4, 9}) {
+        std::atomic<bool> cancel{false};
+        CreationRequest request;
+        request.number = 7;
+        request.rank = rank;
+        request.symmetry = 0;
+        request.threads = 2;
+        request.cancel = &cancel;
+        CreationOutcome outcome;
+        std::thread search([&] { outcome = CreateRated(request); });
+        // Long enough for both threads to be deep inside a dig.
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        const auto cancelled = std::chrono::steady_clock::now();
+        cancel = true;
+        search.join();
+        const auto latency = std::chrono::steady_clock::now() - cancelled;
+        if (outcome.status == CreationStatus::Found) continue;  // found before the cancel
+        EXPECT_EQ(outcome.status, CreationStatus::Cancelled) << rank;
+        EXPECT_LT(latency, std::chrono::seconds(5 * kSlowdown)) << "rank " << rank;
+    }
+}
+
 TEST(Creation, TechniqueTermLeavesUntargetedSeedsAlone) {
     EXPECT_EQ(TargetedSeed(3, 1, 4, -1, 17), RatedSeed(3, 1, 4, 17));
     EXPECT_NE(TargetedSeed(3, 1, 4, 0, 17), RatedSeed(3, 1, 4, 17));
