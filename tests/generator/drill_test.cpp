@@ -45,8 +45,12 @@ void ExpectSoundDrill(const Drill& drill, int technique) {
 
     for (int r = 0; r < 9; ++r)
         for (int c = 0; c < 9; ++c) {
-            if (drill.puzzle.value[r][c] != 0) EXPECT_EQ(drill.position.value[r][c], drill.puzzle.value[r][c]);
-            if (drill.position.value[r][c] != 0) EXPECT_EQ(drill.position.value[r][c], solution.value[r][c]);
+            if (drill.puzzle.value[r][c] != 0) {
+                EXPECT_EQ(drill.position.value[r][c], drill.puzzle.value[r][c]);
+            }
+            if (drill.position.value[r][c] != 0) {
+                EXPECT_EQ(drill.position.value[r][c], solution.value[r][c]);
+            }
         }
 }
 
