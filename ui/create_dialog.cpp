@@ -196,6 +196,11 @@ void CCreateDlg::FillTechniqueList() {
     }
 }
 
+void CCreateDlg::PresetTechnique(int technique) {
+    const int at = techniqueList_->findData(technique);
+    if (at >= 0) techniqueList_->setCurrentIndex(at);
+}
+
 void CCreateDlg::Start() {
     if (running_) return;
     number_ = numberEdit_->Value();

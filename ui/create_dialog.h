@@ -67,6 +67,8 @@ public:
     int rankIndex() const { return difficult_ ? rankSelection_ + 7 : rankSelection_; }
     // The catalogue index of the technique chosen under 解法, -1 for 指定なし.
     int technique() const { return technique_; }
+    // Chooses the technique under 解法 when the chosen rank offers it.
+    void PresetTechnique(int technique);
     // The created puzzle (end code 0 only).
     const masuvo::KR_base& result() const { return result_; }
     int elapsedSeconds() const { return elapsed_; }

@@ -70,6 +70,7 @@ CKenrowDlg::CKenrowDlg(const AppSettings& settings, const DataFolders& folders, 
     pad_ = new CNumberDlg(this, sx_, sy_);
     pad_->hide();
     connect(pad_, &CNumberDlg::command, this, &CKenrowDlg::PadCommand);
+    connect(&CHelpWindow::Links(), &HelpLinks::practiceRequested, this, &CKenrowDlg::OnPracticeTechnique);
 
     tick_.setInterval(1000);
     connect(&tick_, &QTimer::timeout, this, [this] { session_->Tick(); });
@@ -318,6 +319,25 @@ void CKenrowDlg::OnCreatePuzzle() {
     settings_.create_symmetry = dialog.symmetry();
     if (code == 0)
         LoadCreatedPuzzle(dialog.result(), RatedPuzzleName(dialog.rankIndex(), dialog.symmetry(), dialog.number(), dialog.technique()),
+                          dialog.elapsedSeconds());
+}
+
+void CKenrowDlg::OnPracticeTechnique(int technique) {
+    const int rank = masuvo::LowestRankAllowing(technique);
+    // A link followed while another dialog holds the window waits for it to close.
+    if (rank < 0 || QApplication::activeModalWidget() != nullptr) {
+        sound_->Play(masuvo::Sound::Error);
+        return;
+    }
+    const bool difficult = rank >= 7;
+    CCreateDlg dialog(settings_.create_number, difficult ? rank - 7 : rank, settings_.create_symmetry, difficult,
+                      this);
+    dialog.PresetTechnique(technique);
+    raise();
+    activateWindow();
+    if (dialog.exec() == 0)
+        LoadCreatedPuzzle(dialog.result(),
+                          RatedPuzzleName(dialog.rankIndex(), dialog.symmetry(), dialog.number(), dialog.technique()),
                           dialog.elapsedSeconds());
 }
 

@@ -168,6 +168,9 @@ private:
 
     // Commands.
     void OnCreatePuzzle();
+    // A help page's 練習 link: 問題自動作成 opens on the lowest rank that can
+    // need the technique, with the technique chosen under 解法.
+    void OnPracticeTechnique(int technique);
     void OnCreateDifficult();
     void OnCreateUnsolvable();
     void OnVolume();

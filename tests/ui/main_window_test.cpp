@@ -24,6 +24,7 @@
 #include <memory>
 
 #include "ui/create_dialog.h"
+#include "ui/help_window.h"
 #include "generator/creation.h"
 #include "records/record_file.h"
 #include "session/play_session.h"
@@ -638,6 +639,32 @@ private slots:
         // A new message starts at its beginning.
         w.SetText(Field::Message, "ヒント：隠れた数字。");
         QCOMPARE(area->verticalScrollBar()->value(), 0);
+    }
+
+    void aHelpPracticeLinkOpensCreationOnItsTechnique_data() {
+        QTest::addColumn<int>("technique");
+        QTest::newRow("三すくみ") << 20;
+        QTest::newRow("二択連鎖") << 27;
+        QTest::newRow("ブロックの完成") << 0;
+    }
+
+    void aHelpPracticeLinkOpensCreationOnItsTechnique() {
+        QFETCH(int, technique);
+        Open();
+        const int rank = LowestRankAllowing(technique);
+        QVERIFY(rank >= 0);
+        int shownRank = -1;
+        int shownTechnique = -2;
+        QTimer::singleShot(0, this, [&] {
+            auto* dialog = qobject_cast<CCreateDlg*>(QApplication::activeModalWidget());
+            if (dialog == nullptr) return;
+            shownRank = dialog->rankIndex();
+            shownTechnique = dialog->findChild<QComboBox*>(u"techniqueList"_s)->currentData().toInt();
+            dialog->reject();
+        });
+        emit CHelpWindow::Links().practiceRequested(technique);
+        QCOMPARE(shownTechnique, technique);
+        QCOMPARE(shownRank, rank);
     }
 
     void theWindowOffersNoMaximiseButton() {
