@@ -30,8 +30,8 @@ constexpr int kPreviousCommas = 76;
 // Old records gain the count of technique 26 just before these commas.
 constexpr int kUpgradeCommas[2] = {43, 73};
 
-bool Fail(std::string& message, int error) {
-    message = kOpenFailed + UserErrorText(error);
+bool Fail(std::string& message, int error, const char* prefix = kOpenFailed) {
+    message = prefix + UserErrorText(error);
     return false;
 }
 
@@ -147,13 +147,18 @@ bool PrepareRecordFile(const std::string& path, std::string& message) {
 }
 
 bool AppendRecordLine(const std::string& path, const std::string& line, std::string& message) {
+    return AppendRecordLine(path, line, message, kOpenFailed);
+}
+
+bool AppendRecordLine(const std::string& path, const std::string& line, std::string& message,
+                      const char* failurePrefix) {
     const RecordFileLock lock(path);
     if (!lock.locked()) {
-        message = kOpenFailed + lock.reason();
+        message = failurePrefix + lock.reason();
         return false;
     }
     int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CLOEXEC);
-    if (fd < 0) return Fail(message, errno);
+    if (fd < 0) return Fail(message, errno, failurePrefix);
 
     std::string bytes;
     // A file edited by hand may lack its last line end; the record must not
@@ -176,7 +181,7 @@ bool AppendRecordLine(const std::string& path, const std::string& line, std::str
     const auto giveUp = [&](int error) {
         if (before >= 0 && ::ftruncate(fd, before) == 0) ::fsync(fd);
         ::close(fd);
-        return Fail(message, error);
+        return Fail(message, error, failurePrefix);
     };
     std::string_view rest = bytes;
     while (!rest.empty()) {
@@ -188,7 +193,7 @@ bool AppendRecordLine(const std::string& path, const std::string& line, std::str
         rest.remove_prefix(static_cast<size_t>(written));
     }
     if (::fsync(fd) != 0) return giveUp(errno);
-    return ::close(fd) == 0 || Fail(message, errno);
+    return ::close(fd) == 0 || Fail(message, errno, failurePrefix);
 }
 
 bool ReadRecordLines(const std::string& path, std::vector<std::string>& lines, std::string& message) {

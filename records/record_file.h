@@ -24,6 +24,10 @@ bool PrepareRecordFile(const std::string& path, std::string& message);
 // file whose last line lacks its line end gets one first, so the record
 // stays on a line of its own. Same failure message as above.
 bool AppendRecordLine(const std::string& path, const std::string& line, std::string& message);
+// The same for another record file of the data folder, whose failure
+// message begins with failurePrefix instead.
+bool AppendRecordLine(const std::string& path, const std::string& line, std::string& message,
+                      const char* failurePrefix);
 
 // Every line of the file after conversion to UTF-8, header first; bytes
 // that are not code page 932 read as U+FFFD. Same failure message as above.
