@@ -6,6 +6,7 @@
 #include "cli/engine_commands.h"
 #include "cli/judge_command.h"
 #include "cli/report_commands.h"
+#include "cli/profile_command.h"
 #include "cli/stats_command.h"
 #include "cli/vision_program.h"
 #include "session/play_session.h"
@@ -26,6 +27,10 @@ void PrintUsage(std::FILE* out = stderr) {
         "  evaluate FILE.kzd...   the evaluation report of the puzzle files\n"
         "  stats [FILE]           the history statistics of an achievement record file\n"
         "                         (default: <Documents>/マスヴォ２/達成記録.csv)\n"
+        "  profile [--record FILE] [FOLDER...]\n"
+        "                         the technique profile of the finished copies and the practice record:\n"
+        "                         index, name, moves, hinted, median time ratio, last date, box\n"
+        "                         (default: <Documents>/マスヴォ２/完成問題 and 練習記録.csv)\n"
         "  create --number N --rank R --symmetry S [--technique K] [--threads T]\n"
         "                         puzzle, name, seconds\n"
         "                         (K: a catalogue index 0-29 or a technique's name, used at least once)\n"
@@ -67,6 +72,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(command, "judge") == 0) return masuvo::cli::RunJudge(argc, argv);
     if (std::strcmp(command, "evaluate") == 0) return masuvo::cli::RunEvaluate(argc, argv);
     if (std::strcmp(command, "stats") == 0) return masuvo::cli::RunStats(argc, argv);
+    if (std::strcmp(command, "profile") == 0) return masuvo::cli::RunProfile(argc, argv);
     if (std::strcmp(command, "create") == 0) return masuvo::cli::RunCreate(argc, argv);
     if (std::strcmp(command, "drill") == 0) return masuvo::cli::RunDrill(argc, argv);
     if (std::strcmp(command, "unsolvable") == 0) return masuvo::cli::RunUnsolvable(argc, argv);
