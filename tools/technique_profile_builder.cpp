@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <system_error>
+#include <tuple>
 
 #include "engine/brute_force.h"
 #include "engine/catalogue.h"
@@ -87,7 +88,74 @@ std::vector<FileItem> ListFiles(const std::vector<fs::path>& folders) {
     return files;
 }
 
+// n from the digits right after prefix, or -1.
+int SizeAfter(std::string_view sentence, std::string_view prefix, std::string_view& rest) {
+    if (!sentence.starts_with(prefix)) return -1;
+    rest = sentence.substr(prefix.size());
+    int n = 0;
+    const auto result = std::from_chars(rest.data(), rest.data() + rest.size(), n);
+    if (result.ec != std::errc() || result.ptr == rest.data()) return -1;
+    rest.remove_prefix(static_cast<size_t>(result.ptr - rest.data()));
+    return n;
+}
+
+bool IsLineUnit(std::string_view unit) { return unit == "(行)" || unit == "(列)"; }
+
 }  // namespace
+
+int TechniqueOfSentence(std::string_view s) {
+    if (s.ends_with("。")) s.remove_suffix(std::string_view("。").size());
+    if (s.ends_with("です")) s.remove_suffix(std::string_view("です").size());
+    struct Fixed {
+        std::string_view text;
+        int technique;
+    };
+    static constexpr Fixed kFixed[] = {
+        {"ブロックの完成", 0}, {"行の完成", 1},   {"列の完成", 1},   {"ブロック内の配置", 2}, {"行内の配置", 3},
+        {"列内の配置", 3},     {"セルの完成", 4}, {"隠れた数字", 5}, {"波及効果", 6},         {"対角線", 19},
+        {"三すくみ", 20},      {"ほぼ確定(三組)", 26},
+    };
+    for (const Fixed& f : kFixed)
+        if (s == f.text) return f.technique;
+    std::string_view rest;
+    // The subsets: sizes 2–4 in a block or a line, and their hidden forms.
+    for (const auto& [prefix, block, line] : {std::tuple{std::string_view("陰の定員確定"), 11, 14},
+                                              std::tuple{std::string_view("定員確定"), 5, 8}}) {
+        const int n = SizeAfter(s, prefix, rest);
+        if (n < 2 || n > 4) continue;
+        if (rest == "(ブロック)") return n + block;
+        if (IsLineUnit(rest)) return n + line;
+        return -1;
+    }
+    if (const int n = SizeAfter(s, "マトリックス", rest); (n == 3 || n == 4) && rest.empty()) return n + 18;
+    if (const int n = SizeAfter(s, "ほぼ確定", rest); n >= 2 && n <= 4 && (rest == "(二組)" || rest == "(二組ダブル)"))
+        return n + 21;
+    // A chain names its length; the catalogue counts 1, 2 and longer.
+    if (const int n = SizeAfter(s, "二択連鎖", rest); n >= 1 && rest.empty()) return n == 1 ? 27 : n == 2 ? 28 : 29;
+    return -1;
+}
+
+bool TechniquesOfMoveText(std::string_view text, std::vector<int>& techniques) {
+    techniques.clear();
+    if (text == "不明です。" || text == "推定できません。") return true;
+    if (text.empty()) return false;
+    constexpr std::string_view kStop = "。";
+    while (!text.empty()) {
+        const size_t stop = text.find(kStop);
+        const size_t length = stop == std::string_view::npos ? text.size() : stop + kStop.size();
+        const int t = TechniqueOfSentence(text.substr(0, length));
+        if (t < 0) return false;
+        if (std::find(techniques.begin(), techniques.end(), t) == techniques.end()) techniques.push_back(t);
+        text.remove_prefix(length);
+    }
+    return true;
+}
+
+std::vector<int> TechniquesOfLoggedMove(const Log& move) {
+    std::vector<int> techniques;
+    if (TechniquesOfMoveText(move.text, techniques)) return techniques;
+    return JudgeLoggedMove(move).techniques;
+}
 
 MoveTechniques JudgeLoggedMove(const Log& move) {
     MoveTechniques result;
@@ -107,10 +175,12 @@ MoveTechniques JudgeLoggedMove(const Log& move) {
     Usage usage;
     TallyUsage(board, usage);
     result.estimatedSeconds = DifficultyScore(usage);
-    for (const Step& step : board.steps)
+    for (const Step& step : board.steps) {
+        if (step.needed != 0) result.text += step.text;
         if (step.needed != 0 &&
             std::find(result.techniques.begin(), result.techniques.end(), step.technique) == result.techniques.end())
             result.techniques.push_back(step.technique);
+    }
     return result;
 }
 
@@ -133,14 +203,13 @@ TechniqueProfile BuildTechniqueProfile(const ProfileSources& sources) {
         } else {
             ++profile.filesRead;
             for (const Log& move : data.log) {
-                // The two texts of a move no chain justifies: nothing to judge again.
-                if (move.text == "不明です。" || move.text == "推定できません。") continue;
-                const MoveTechniques judged = JudgeLoggedMove(move);
+                const std::vector<int> techniques = TechniquesOfLoggedMove(move);
                 const bool hinted = move.hinted || move.detailed || move.executed;
-                const double ratio = judged.estimatedSeconds > 0
-                                         ? static_cast<double>(move.seconds) / judged.estimatedSeconds
-                                         : kNoFigure;
-                for (int t : judged.techniques) {
+                // The estimate is the points the judging gave the move; a
+                // move by ヒント実行 is worth none and has no ratio.
+                const double ratio =
+                    move.points > 0 ? static_cast<double>(move.seconds) / move.points : kNoFigure;
+                for (int t : techniques) {
                     TechniqueFigures& f = profile.techniques[t];
                     ++f.moves;
                     f.hinted += hinted ? 1 : 0;

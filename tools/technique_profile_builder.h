@@ -1,9 +1,9 @@
 // Builds the technique profile from the finished copies (完成問題/ and any
-// other folder the player names) and the practice record. Every judged move
-// is judged again on its own board with its cell emptied, as the play
-// judged it, which gives the catalogue indices of its needed steps exactly
-// (the move texts name the line and block variants differently from the
-// catalogue).
+// other folder the player names) and the practice record. The techniques of
+// a judged move come from the names in its text (the line variants are
+// written 行/列 there, and sizes and chain lengths are in the names); a text
+// that does not read that way is judged again on the move's own board with
+// its cell emptied, as the play judged it.
 #pragma once
 
 #include <atomic>
@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "files/play_record.h"
@@ -18,12 +19,24 @@
 
 namespace masuvo {
 
+// The catalogue index a sentence of a move text names ("行内の配置です。",
+// "定員確定2(列)。", "二択連鎖5。" …), -1 for none.
+int TechniqueOfSentence(std::string_view sentence);
+// The techniques a move text names, each once in order of first mention;
+// false when a sentence names none (the list is then incomplete). The texts
+// 不明です。 and 推定できません。 name none and read as true.
+bool TechniquesOfMoveText(std::string_view text, std::vector<int>& techniques);
+
 // What judging one logged move again finds.
 struct MoveTechniques {
     std::vector<int> techniques;  // each once, in the order of the needed steps; none for 不明です。/推定できません。
     int32_t estimatedSeconds = 0;  // the points of the needed steps before any deduction for help
+    std::string text;              // the needed steps' texts, as the play logs them
 };
 MoveTechniques JudgeLoggedMove(const Log& move);
+// The move's techniques: from its text, or judged again when the text does
+// not name them.
+std::vector<int> TechniquesOfLoggedMove(const Log& move);
 
 struct ProfileSources {
     std::vector<std::filesystem::path> folders;  // finished copies; files directly inside, not below

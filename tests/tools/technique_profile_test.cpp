@@ -6,7 +6,11 @@
 #include <atomic>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
+#include <set>
 
+#include "engine/board.h"
+#include "engine/step_search.h"
 #include "files/puzzle_file.h"
 #include "records/practice_record.h"
 #include "tests/files/temp_folder.h"
@@ -23,11 +27,20 @@ using test::WriteBytes;
 // (0,2,7): 3 worth 60; then (0,3,3): 5,6,7,2 worth 4110.
 constexpr const char* kPuzzle = "4.....8.5.3..........7......2.....6.....8.4......1.......6.3.7.5..2.....1.4......";
 
+// The play's texts of the moves above.
+constexpr const char* kFirstText =
+    "隠れた数字。隠れた数字。波及効果。波及効果。波及効果。定員確定2(行)。隠れた数字。隠れた数字。定員確定2(行)。"
+    "定員確定2(行)。行内の配置です。";
+constexpr const char* kFourthText =
+    "隠れた数字。隠れた数字。波及効果。波及効果。定員確定2(ブロック)。隠れた数字。定員確定2(ブロック)。隠れた数字。"
+    "定員確定2(ブロック)。定員確定2(ブロック)。ブロック内の配置です。";
+
 struct Move {
     int row, col, digit;
     int seconds;
+    int points;  // after the play's deductions for help
+    const char* text;
     bool hinted = false, detailed = false, executed = false;
-    const char* text = "";
 };
 
 // A finished copy as the play writes it: each move's board after the move.
@@ -42,6 +55,7 @@ void WriteFinishedCopy(const std::string& path, const std::vector<Move>& moves, 
         Log log;
         log.text = m.text;
         log.seconds = m.seconds;
+        log.points = m.points;
         log.hinted = m.hinted;
         log.detailed = m.detailed;
         log.executed = m.executed;
@@ -74,6 +88,53 @@ PracticeEntry Drill(int technique, int number, int seconds, int hints, int estim
     return e;
 }
 
+TEST(TechniqueOfSentence, ReadsEveryFormTheStepsWrite) {
+    struct Case {
+        const char* sentence;
+        int technique;
+    };
+    const Case cases[] = {
+        {"ブロックの完成です。", 0}, {"列の完成です。", 1}, {"行内の配置です。", 3}, {"列内の配置です。", 3},
+        {"セルの完成です。", 4}, {"定員確定3(ブロック)。", 8}, {"定員確定4(列)。", 12}, {"陰の定員確定2(ブロック)。", 13},
+        {"陰の定員確定4(行)。", 18}, {"三すくみ。", 20}, {"マトリックス4。", 22}, {"ほぼ確定2(二組ダブル)。", 23},
+        {"ほぼ確定4(二組)。", 25}, {"ほぼ確定(三組)。", 26}, {"二択連鎖1。", 27}, {"二択連鎖2。", 28},
+        {"二択連鎖7。", 29},
+        // Not a step's sentence.
+        {"定員確定5(行)。", -1}, {"定員確定2(セル)。", -1}, {"マトリックス2。", -1}, {"二択連鎖。", -1},
+        {"ライン内の配置です。", -1}, {"", -1},
+    };
+    for (const Case& c : cases) EXPECT_EQ(TechniqueOfSentence(c.sentence), c.technique) << c.sentence;
+}
+
+// The texts the engine writes, read back, name the very techniques of the
+// steps: every move of the logical solutions of top95.
+TEST(TechniquesOfMoveText, AgreeWithTheJudgingOnEveryMoveOfRealSolutions) {
+    std::ifstream in(std::string(MASUVO_TESTS_DIR) + "/data/top95.txt");
+    std::string line;
+    std::set<int> seen;
+    for (int puzzle = 0; puzzle < 95 && std::getline(in, line); ++puzzle) {
+        Log log;
+        for (int k = 0; k < 81; ++k) log.values[k] = line[k] >= '1' && line[k] <= '9' ? line[k] - '0' : 0;
+        while (true) {
+            KR_solver board;
+            for (int k = 0; k < 81; ++k) board.value[k / 9][k % 9] = log.values[k];
+            if (StepSearch(board, false) != 1) break;
+            int cell = 0;
+            while (board.value[cell / 9][cell % 9] == log.values[cell]) ++cell;
+            log.values[cell] = board.value[cell / 9][cell % 9];
+            log.row = cell / 9, log.col = cell % 9, log.digit = log.values[cell];
+            const MoveTechniques judged = JudgeLoggedMove(log);
+            std::vector<int> read;
+            ASSERT_TRUE(TechniquesOfMoveText(judged.text, read)) << judged.text;
+            ASSERT_EQ(read, judged.techniques) << judged.text;
+            seen.insert(read.begin(), read.end());
+        }
+    }
+    // The fixture reaches the patterns, the sets and every chain length (the
+    // size-4 subsets and the matrices it does not: the table above has them).
+    for (int t : {16, 19, 20, 23, 24, 25, 26, 27, 28, 29}) EXPECT_TRUE(seen.count(t)) << t;
+}
+
 TEST(JudgeLoggedMove, GivesTheTechniquesAndPointsOfThePlaysJudging) {
     Log log;
     for (int k = 0; k < 81; ++k) log.values[k] = kPuzzle[k] == '.' ? 0 : kPuzzle[k] - '0';
@@ -82,6 +143,7 @@ TEST(JudgeLoggedMove, GivesTheTechniquesAndPointsOfThePlaysJudging) {
     MoveTechniques judged = JudgeLoggedMove(log);
     EXPECT_EQ(judged.techniques, (std::vector<int>{5, 6, 10, 3}));
     EXPECT_EQ(judged.estimatedSeconds, 4260);
+    EXPECT_EQ(judged.text, kFirstText);
     log.values[2] = 5;  // a digit the solution does not have there
     log.col = 2, log.digit = 5;
     EXPECT_TRUE(JudgeLoggedMove(log).techniques.empty());
@@ -94,15 +156,18 @@ protected:
     void SetUp() override {
         fs::create_directories(finished);
         fs::create_directories(other);
+        // Points: ヒント実行 leaves none, a hint takes a third (4110 → 2740),
+        // 詳細 a half (4260 → 2130).
         WriteFinishedCopy(finished / "a_完成.kzd",
-                          {{0, 1, 1, 2130},
-                           {0, 2, 5, 10, false, false, false, "不明です。"},
-                           {0, 2, 7, 3, false, false, true},
-                           {0, 3, 3, 8220, true}},
+                          {{0, 1, 1, 2130, 4260, kFirstText},
+                           {0, 2, 5, 10, 0, "不明です。"},
+                           {0, 2, 7, 3, 0, "行内の配置です。", false, false, true},
+                           {0, 3, 3, 5480, 2740, kFourthText, true}},
                           "2026/11/01 10:00:00");
-        WriteFinishedCopy(other / "b_完成.kzd", {{0, 1, 1, 4260, false, true}}, "2026/11/05 21:30:00");
+        // Without its text (an edited file): judged again.
+        WriteFinishedCopy(other / "b_完成.kzd", {{0, 1, 1, 2130, 2130, "", false, true}}, "2026/11/05 21:30:00");
         // Damaged: the same file cut in the middle; foreign: not a puzzle file.
-        WriteFinishedCopy(finished / "c_完成.kzd", {{0, 1, 1, 1}}, "2026/11/07 10:00:00");
+        WriteFinishedCopy(finished / "c_完成.kzd", {{0, 1, 1, 1, 1, kFirstText}}, "2026/11/07 10:00:00");
         fs::resize_file(finished / "c_完成.kzd", fs::file_size(finished / "c_完成.kzd") / 2);
         WriteBytes(finished / "メモ.txt", "買い物リスト\n");
         WriteBytes(finished / ".c_完成.kzd.tmp", "");  // a save in progress: not counted
@@ -140,9 +205,9 @@ TEST_F(TechniqueProfileTest, EveryFigureIsTheHandComputedOne) {
     EXPECT_EQ(lastTotal, 4);
     EXPECT_EQ(calls, 4);
 
-    // Moves: a = (0,1,1) 2130 s of 4260 → 0.5; (0,2,7) executed, 3 s of 60 →
-    // 0.05; (0,3,3) hinted, 8220 s of 4110 → 2.0. b = (0,1,1) with 詳細,
-    // 4260 s → 1.0.
+    // Moves: a = (0,1,1) 2130 s of 4260 → 0.5; (0,2,7) executed, no
+    // points, no ratio; (0,3,3) hinted, 5480 s of 2740 → 2.0. b = (0,1,1)
+    // with 詳細, 2130 s of 2130 → 1.0.
     struct Row {
         int technique, moves, hinted;
         double median;
@@ -150,7 +215,7 @@ TEST_F(TechniqueProfileTest, EveryFigureIsTheHandComputedOne) {
         int box;
     };
     const Row rows[] = {
-        {3, 3, 2, 0.5, "2026/11/05", 0},  {5, 3, 2, 1.0, "2026/11/05", 0}, {6, 3, 2, 1.0, "2026/11/05", 0},
+        {3, 3, 2, 0.75, "2026/11/05", 0},  {5, 3, 2, 1.0, "2026/11/05", 0}, {6, 3, 2, 1.0, "2026/11/05", 0},
         {10, 2, 1, 0.75, "2026/11/05", 0}, {7, 1, 1, 2.0, "2026/11/01", 0}, {2, 1, 1, 2.0, "2026/11/01", 0},
         {19, 0, 0, kNoFigure, "2026/12/12", 5}, {0, 0, 0, kNoFigure, "", 0},  {29, 0, 0, kNoFigure, "", 0},
     };
@@ -171,7 +236,7 @@ TEST_F(TechniqueProfileTest, EveryFigureIsTheHandComputedOne) {
     const TechniqueFigures& line = profile.techniques[3];
     EXPECT_EQ(line.first.count, 3);
     EXPECT_EQ(line.first.hinted, 2);
-    EXPECT_DOUBLE_EQ(line.first.medianRatio, 0.5);
+    EXPECT_DOUBLE_EQ(line.first.medianRatio, 0.75);
     EXPECT_EQ(line.last.count, 3);
     // 対角線: drills 1–10 (ratios 0.1 … 1.0, two hinted) against 3–12.
     const TechniqueFigures& diagonal = profile.techniques[19];
@@ -184,7 +249,7 @@ TEST_F(TechniqueProfileTest, EveryFigureIsTheHandComputedOne) {
     EXPECT_DOUBLE_EQ(diagonal.last.medianRatio, 0.75);
 
     const std::string rowsText = FormatProfileRows(profile);
-    EXPECT_NE(rowsText.find("3\tライン内の配置\t3\t2\t0.50\t2026/11/05\t0\n"), std::string::npos) << rowsText;
+    EXPECT_NE(rowsText.find("3\tライン内の配置\t3\t2\t0.75\t2026/11/05\t0\n"), std::string::npos) << rowsText;
     EXPECT_NE(rowsText.find("19\t対角線\t0\t0\t-\t2026/12/12\t5\n"), std::string::npos) << rowsText;
     EXPECT_NE(rowsText.find("29\t二択連鎖9\t0\t0\t-\t未経験\t0\n"), std::string::npos) << rowsText;
 }
@@ -197,15 +262,30 @@ TEST_F(TechniqueProfileTest, EmptyAndMissingSourcesGiveAnEmptyProfile) {
     for (const TechniqueFigures& f : profile.techniques) EXPECT_FALSE(f.Met());
 }
 
-TEST_F(TechniqueProfileTest, ACancelStopsBetweenFilesAndSaysSo) {
+TEST_F(TechniqueProfileTest, TenThousandFilesReportProgressAndStopOnACancel) {
+    const fs::path many = folder.path() / "many";
+    fs::create_directories(many);
+    for (int i = 0; i < 10000; ++i) std::ofstream(many / (std::to_string(i) + ".kzd"));
     std::atomic<bool> cancel{false};
-    ProfileSources sources{{finished, other}, {}, [&](int done, int) {
-                               if (done == 1) cancel = true;
+    int calls = 0;
+    bool inOrder = true;
+    ProfileSources sources{{many, finished}, {}, [&](int done, int total) {
+                               ++calls;
+                               inOrder = inOrder && done == calls && total == 10003;
+                               if (done == 2500) cancel = true;
                            }};
     sources.cancel = &cancel;
-    const TechniqueProfile profile = BuildTechniqueProfile(sources);
-    EXPECT_TRUE(profile.cancelled);
-    EXPECT_EQ(profile.filesRead + profile.filesSkipped, 1);
+    const TechniqueProfile cut = BuildTechniqueProfile(sources);
+    EXPECT_TRUE(inOrder);
+    EXPECT_TRUE(cut.cancelled);
+    EXPECT_EQ(cut.filesRead + cut.filesSkipped, 2500);
+
+    cancel = false;
+    sources.progress = {};
+    const TechniqueProfile whole = BuildTechniqueProfile(sources);
+    EXPECT_FALSE(whole.cancelled);
+    EXPECT_EQ(whole.filesSkipped, 10002);
+    EXPECT_EQ(whole.filesRead, 1);
 }
 
 }  // namespace
