@@ -1,19 +1,39 @@
 #!/usr/bin/env bash
-# Drill creation time per technique: masuvo-cli drill for every technique and
-# drill numbers FIRST..LAST with two threads; prints each time, then per
-# technique the median and the slowest, slowest technique first.
-# Usage: bench/drill_times.sh path/to/masuvo-cli [FIRST LAST]
+# Drill creation time per technique, and the whole set's soundness check:
+# masuvo-cli drill for every technique and drill numbers FIRST..LAST with two
+# threads. Each drill printed is checked as the drill test checks it (one
+# solution, the hint on the position places the answer, the technique among
+# the needed steps). Prints each time, then per technique the median and the
+# slowest, slowest technique first. CAP seconds (default none) stop a drill;
+# a stopped or unsound drill counts as failed.
+# Usage: bench/drill_times.sh path/to/masuvo-cli [FIRST LAST [CAP]]
 set -uo pipefail
 cli="$1"
 first="${2:-1}"
 last="${3:-5}"
+cap="${4:-0}"
 times=$(mktemp)
 trap 'rm -f "$times"' EXIT
+sound() {  # technique, the drill's line
+  local position answer texts indices
+  IFS=$'\t' read -r position answer texts indices <<<"$2"
+  [ ${#position} -eq 81 ] && [[ ",$indices," == *",$1,"* ]] || return 1
+  [ "$(printf '%s\n' "$position" | "$cli" count | cut -f2)" = 1 ] || return 1
+  local hint
+  hint=$(printf '%s\n' "$position" | "$cli" hint)
+  [ "$(printf '%s' "$hint" | cut -f3)" = "$answer" ] && [[ ",$(printf '%s' "$hint" | cut -f5)," == *",$1,"* ]]
+}
 for t in $(seq 0 29); do
   for n in $(seq "$first" "$last"); do
     start=$(date +%s.%N)
-    if "$cli" drill --technique "$t" --number "$n" --threads 2 >/dev/null 2>&1; then result=ok; else result=failed; fi
+    if [ "$cap" != 0 ]; then
+      out=$(timeout "$cap" "$cli" drill --technique "$t" --number "$n" --threads 2 2>/dev/null)
+    else
+      out=$("$cli" drill --technique "$t" --number "$n" --threads 2 2>/dev/null)
+    fi
+    rc=$?
     end=$(date +%s.%N)
+    if [ $rc -ne 0 ]; then result=failed; elif sound "$t" "$out"; then result=ok; else result=unsound; fi
     seconds=$(echo "$end - $start" | bc)
     printf '%d\t%d\t%.2f\t%s\n' "$t" "$n" "$seconds" "$result" | tee -a "$times"
   done

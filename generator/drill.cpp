@@ -1,10 +1,15 @@
 #include "generator/drill.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstring>
+#include <utility>
 
+#include "engine/catalogue.h"
 #include "engine/rating.h"
 #include "engine/step_search.h"
 #include "generator/kr_generator.h"
+#include "generator/ordered_search.h"
 
 namespace masuvo {
 
@@ -40,31 +45,75 @@ bool FindDrillPosition(const KR_base& puzzle, int technique, Drill& drill) {
     return false;
 }
 
+int32_t DrillSeed(int technique, int number, int iteration) {
+    // Odd factors apart from the creation seeds' (and an offset), so drills do
+    // not repeat the puzzles of the creation dialog.
+    const uint32_t sum = static_cast<uint32_t>(technique + 1) * 2654435761u + static_cast<uint32_t>(number) * 1000003u +
+                         static_cast<uint32_t>(iteration) * 99709u + 0x9e3779b9u;
+    return static_cast<int32_t>(sum);
+}
+
+bool DrillPuzzle(int technique, int number, int iteration, KR_base& puzzle, const std::atomic<bool>* cancel) {
+    KR_generator generator;
+    generator.Reset();
+    generator.Seed(SeedValue(DrillSeed(technique, number, iteration)));
+    generator.StartDigging();
+    // Every point-symmetric pair is tried once, in an order drawn from the
+    // seed, and stays empty when the limited run at the technique's ceiling
+    // still solves the board: the deepest board that ceiling admits is the
+    // one most likely to ask for the technique.
+    int order[41];
+    for (int k = 0; k < 41; ++k) order[k] = k;
+    for (int k = 40; k > 0; --k) std::swap(order[k], order[generator.Next() % static_cast<uint64_t>(k + 1)]);
+    const int ceiling = Technique(technique).ceiling;
+    KR_solver solver;
+    Usage usage;
+    for (int k : order) {
+        if (cancel && cancel->load(std::memory_order_relaxed)) return false;
+        const int row = k / 9, col = k % 9;
+        const int digit = generator.board[row][col];
+        const int partner = generator.board[8 - row][8 - col];
+        generator.board[row][col] = 0;
+        generator.board[8 - row][8 - col] = 0;
+        std::memcpy(solver.value, generator.board, sizeof solver.value);
+        if (SolveByLogicLimited(solver, usage, ceiling) != 1) {
+            generator.board[row][col] = digit;
+            generator.board[8 - row][8 - col] = partner;
+        }
+    }
+    // The rating run uses the technique exactly when the hint's walk meets
+    // it, and costs a fraction of the walk.
+    std::memcpy(solver.value, generator.board, sizeof solver.value);
+    if (SolveByLogic(solver, usage) != 1 || usage.count[technique] < 1) return false;
+    std::memcpy(puzzle.value, generator.board, sizeof puzzle.value);
+    return true;
+}
+
 DrillOutcome CreateDrill(const DrillRequest& request) {
     DrillOutcome outcome;
-    // The lowest rank that allows the technique first; where its search finds
-    // nothing (a rank may allow a technique its puzzles seldom need), the next
-    // rank that allows it, so every technique gets its drills.
-    for (int rank = LowestRankAllowing(request.technique); rank >= 0 && rank < kRankCount; ++rank) {
-        if (!RankAllowsTechnique(rank, request.technique)) continue;
-        CreationRequest creation;
-        creation.number = request.number;
-        creation.rank = rank;
-        creation.symmetry = kPointSymmetry;
-        creation.technique = request.technique;
-        creation.threads = request.threads;
-        creation.cancel = request.cancel;
-        creation.progress = request.progress;
-        const CreationOutcome created = CreateRated(creation);
-        outcome.status = created.status;
-        if (created.status == CreationStatus::Cancelled) return outcome;
-        if (created.status != CreationStatus::Found) continue;
-        outcome.drill.puzzle = created.puzzle;
-        outcome.drill.rank = rank;
-        // The rating run used the technique, so its step-by-step walk meets it.
-        if (FindDrillPosition(created.puzzle, request.technique, outcome.drill)) return outcome;
-        outcome.status = CreationStatus::Failed;
-    }
+    if (request.technique < 0 || request.technique >= kTechniqueCount) return outcome;
+    CreationRequest search;
+    search.threads = request.threads;
+    search.cancel = request.cancel;
+    search.progress = request.progress;
+    const CreationOutcome found = SearchInOrder(
+        search,
+        [&](int i, KR_base& puzzle) {
+            Drill drill;
+            return DrillPuzzle(request.technique, request.number, i, puzzle, request.cancel) &&
+                   FindDrillPosition(puzzle, request.technique, drill);
+        },
+        kDrillIterations);
+    outcome.status = found.status;
+    if (found.status != CreationStatus::Found) return outcome;
+    outcome.drill.puzzle = found.puzzle;
+    // The walk is repeated for the accepted puzzle only: the attempts keep no more than the puzzle.
+    FindDrillPosition(found.puzzle, request.technique, outcome.drill);
+    KR_solver rater;
+    std::memcpy(rater.value, found.puzzle.value, sizeof rater.value);
+    Usage usage;
+    SolveByLogic(rater, usage);
+    outcome.drill.rank = RankOfScore(DifficultyScore(usage));
     return outcome;
 }
 

@@ -1,11 +1,14 @@
 // 一問練習: a position that asks for one technique. A drill of technique t and
-// number n comes from the technique-targeted puzzle of (n, the lowest rank
-// that allows t and finds one, point symmetry): the board just before the first placement
-// of its logical solution whose needed steps use t, every earlier placement
-// turned into a given.
+// number n comes from the first seed of its own search whose puzzle (dug with
+// point symmetry as deep as t's ceiling lets the limited run solve) needs t:
+// the board just before the first placement of its logical solution whose
+// needed steps use t, every earlier placement turned into a given. Drills are
+// not held to a rank's score band, which made the rare technique/rank pairs
+// search thousands of seeds.
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -14,6 +17,8 @@
 #include "generator/creation.h"
 
 namespace masuvo {
+
+constexpr int kDrillIterations = 10000;
 
 struct DrillRequest {
     int technique = 0;
@@ -25,7 +30,7 @@ struct DrillRequest {
 
 struct Drill {
     KR_base puzzle;    // the created puzzle the drill comes from
-    int rank = 0;
+    int rank = 0;      // the rank of the puzzle's score
     KR_base position;  // the drill's givens
     int row = 0;       // the answer, 0-based
     int col = 0;
@@ -40,6 +45,12 @@ struct DrillOutcome {
 };
 
 DrillOutcome CreateDrill(const DrillRequest& request);
+
+// The seed of one attempt of the drill search, and the puzzle it digs; false
+// when a cancel cut the digging short.
+int32_t DrillSeed(int technique, int number, int iteration);
+bool DrillPuzzle(int technique, int number, int iteration, KR_base& puzzle,
+                 const std::atomic<bool>* cancel = nullptr);
 
 // Walks the logical solution of a puzzle to the first placement whose needed
 // steps use the technique; false when none does.

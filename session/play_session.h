@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -242,6 +243,10 @@ public:
     // A completed play appends its record line and saves its finished copy;
     // tools that play puzzles headless turn this off.
     bool fileCompletions = true;
+    // Called after a digit placed while solving has been judged and checked
+    // (typed, from the pad or by ヒント実行), so that a practice run can see
+    // its answer arrive.
+    std::function<void(int row, int col, int digit)> onSolvingPlacement;
     bool hintDialogOpen = false;
     bool timeDisplay = true;  // setting time_disp
     DataFolders folders;

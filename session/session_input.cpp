@@ -263,11 +263,13 @@ void PlaySession::SetCellValueJudged(int row, int col, int digit, bool recordUnd
     UpdateMenus();
 
     std::string message;
-    if (mode == 1 && digit != 0) message = JudgeMove(row, col, digit, replay);
+    const bool judged = mode == 1 && digit != 0;
+    if (judged) message = JudgeMove(row, col, digit, replay);
 
     values[cell] = digit;
     CheckState(true, message);
     UpdateCandidateMarks(cell, old, digit);
+    if (judged && onSolvingPlacement) onSolvingPlacement(row, col, digit);
 }
 
 std::string PlaySession::JudgeMove(int row, int col, int digit, const Redo* replay) {
