@@ -54,6 +54,22 @@ PracticeEntry PracticeRun::EndDrill(PlaySession& session, bool solved, int64_t w
     return entry;
 }
 
+bool PracticeRun::OnBoard(const PlaySession& session) const {
+    if (!playing_) return false;
+    for (int k = 0; k < 81; ++k) {
+        const int given = drill_.position.value[k / 9][k % 9];
+        if ((session.origin[k] == 1) != (given != 0)) return false;
+        if (given != 0 && session.values[k] != given) return false;
+    }
+    return true;
+}
+
+void PracticeRun::Skip() {
+    if (Finished()) return;
+    playing_ = false;
+    ++index_;
+}
+
 void PracticeRun::Release(PlaySession& session) {
     session.fileCompletions = filedBefore_;
     playing_ = false;

@@ -43,6 +43,11 @@ public:
     // cut short ends its drill unsolved). The caller appends the entry to
     // the practice record.
     PracticeEntry EndDrill(PlaySession& session, bool solved, int64_t wallClockSeconds);
+    // Whether the session still holds the drill being played (its givens):
+    // a puzzle loaded over it ends the run.
+    bool OnBoard(const PlaySession& session) const;
+    // Leaves out the current choice (its drill could not be made).
+    void Skip();
     // Gives the session back its own filing once the run is over or abandoned.
     void Release(PlaySession& session);
 

@@ -82,6 +82,10 @@ CKenrowDlg::CKenrowDlg(const AppSettings& settings, const DataFolders& folders, 
 
 CKenrowDlg::~CKenrowDlg() {
     qApp->removeEventFilter(this);
+    // A drill still being made is cancelled and its thread joined before the
+    // session goes.
+    delete drillTask_;
+    drillTask_ = nullptr;
     tick_.stop();
     if (hintDialog_) delete hintDialog_.data();
 }
@@ -319,25 +323,6 @@ void CKenrowDlg::OnCreatePuzzle() {
     settings_.create_symmetry = dialog.symmetry();
     if (code == 0)
         LoadCreatedPuzzle(dialog.result(), RatedPuzzleName(dialog.rankIndex(), dialog.symmetry(), dialog.number(), dialog.technique()),
-                          dialog.elapsedSeconds());
-}
-
-void CKenrowDlg::OnPracticeTechnique(int technique) {
-    const int rank = masuvo::LowestRankAllowing(technique);
-    // A link followed while another dialog holds the window waits for it to close.
-    if (rank < 0 || QApplication::activeModalWidget() != nullptr) {
-        sound_->Play(masuvo::Sound::Error);
-        return;
-    }
-    const bool difficult = rank >= 7;
-    CCreateDlg dialog(settings_.create_number, difficult ? rank - 7 : rank, settings_.create_symmetry, difficult,
-                      this);
-    dialog.PresetTechnique(technique);
-    raise();
-    activateWindow();
-    if (dialog.exec() == 0)
-        LoadCreatedPuzzle(dialog.result(),
-                          RatedPuzzleName(dialog.rankIndex(), dialog.symmetry(), dialog.number(), dialog.technique()),
                           dialog.elapsedSeconds());
 }
 

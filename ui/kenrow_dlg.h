@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <array>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -18,10 +19,14 @@
 
 #include "engine/board.h"
 #include "session/app_settings.h"
+#include "generator/drill.h"
+#include "records/practice_choice.h"
 #include "session/developer_tools.h"
 #include "session/play_session.h"
+#include "session/practice_run.h"
 #include "session/session_view.h"
 #include "ui/create_dialog.h"
+#include "ui/creation_task.h"
 #include "ui/hint_dialog.h"
 #include "ui/url_download.h"
 #include "vision/board_recognition.h"
@@ -125,6 +130,21 @@ public:
     // The search of the continuous creation: CreateRated unless a test gives another.
     void SetSeriesSearch(CreationTask::Search search) { seriesSearch_ = std::move(search); }
 
+    // 練習 (kenrow_practice.cpp): ツール > 練習… opens the practice window,
+    // whose start plays its drills here one after another; a help page's
+    // 練習 link plays drills of its technique.
+    using DrillMaker = std::function<DrillOutcome(const DrillRequest&)>;
+    void OnPractice();
+    void StartPractice(const std::vector<DrillChoice>& drills);
+    // Ends the run at once: a drill on the board is recorded as not solved,
+    // and the summary shows what was played.
+    void StopPractice();
+    // The run being played, if any.
+    const PracticeRun* practiceRun() const { return practice_.get(); }
+    // The drill search: CreateDrill unless a test gives another.
+    void SetDrillMaker(DrillMaker maker) { drillMaker_ = std::move(maker); }
+    static constexpr int kDrillsPerTechniqueLink = 5;
+
     // ---- SessionView ----
     void SetText(Field field, const std::string& text) override;
     void SetDigitCountText(int digit, const std::string& text) override;
@@ -168,9 +188,17 @@ private:
 
     // Commands.
     void OnCreatePuzzle();
-    // A help page's 練習 link: 問題自動作成 opens on the lowest rank that can
-    // need the technique, with the technique chosen under 解法.
+    // A help page's 練習 link: drills of the technique, numbered after the
+    // ones the practice record holds.
     void OnPracticeTechnique(int technique);
+    // The practice run's steps.
+    void PrepareNextDrill();
+    void DrillMade(int run, int index, const DrillOutcome& outcome);
+    void BeginCurrentDrill();
+    void WaitForDrill();
+    void PracticePlacement();
+    void EndCurrentDrill();
+    void FinishPractice();
     void OnCreateDifficult();
     void OnCreateUnsolvable();
     void OnVolume();
@@ -207,6 +235,12 @@ private:
     QPointer<CHintDlg> hintDialog_;
     QPointer<CReviewDlg> review_;
     CreationTask::Search seriesSearch_;
+    DrillMaker drillMaker_;
+    std::unique_ptr<PracticeRun> practice_;
+    std::vector<std::optional<DrillOutcome>> drills_;  // by the run's index, once made
+    CreationTask* drillTask_ = nullptr;
+    int practiceGeneration_ = 0;  // counts the runs, so a drill made for an earlier one is dropped
+    QPointer<QProgressDialog> drillWait_;
     QString toolsFolder_;  // where the developer tools last chose files or a folder
     QString imageFolder_;  // where 画像読込 last chose a file
     bool painted_ = false;  // the first paint, after which start-up work goes on

@@ -106,6 +106,8 @@ void CKenrowDlg::CreateMenus() {
             &CKenrowDlg::OnRecords);
     connect(add(tools, "statisticsItem", QStringLiteral("履歴統計...")), &QAction::triggered, this,
             &CKenrowDlg::OnAnalyze);
+    connect(add(tools, "practiceItem", QStringLiteral("練習...")), &QAction::triggered, this,
+            &CKenrowDlg::OnPractice);
     tools->addSeparator();
     connect(add(tools, "volumeItem", QStringLiteral("音量調整...")), &QAction::triggered, this, &CKenrowDlg::OnVolume);
 

@@ -47,6 +47,7 @@ TEST_F(PracticeRunTest, DrillsPlayOneAfterAnotherAndKeepTheirEntries) {
     // Typed after seven seconds, with no help.
     run.Begin(session, DrillOf(kNakedSingleBoard, 1, 4, 1));
     ASSERT_TRUE(run.Playing());
+    EXPECT_TRUE(run.OnBoard(session));
     EXPECT_EQ(session.mode, 1);
     EXPECT_EQ(session.name, "練習 1/3 ・ セルの完成");
     Wait(7);
@@ -111,10 +112,22 @@ TEST_F(PracticeRunTest, ARunCutShortEndsItsDrillUnsolved) {
     EXPECT_EQ(entry.estimatedSeconds, 0);
     run.Release(session);
     EXPECT_FALSE(run.Finished());
+    EXPECT_FALSE(run.OnBoard(session));
     EXPECT_FALSE(run.Playing());
     // Ending again without a drill on the board keeps nothing.
     run.EndDrill(session, false, view.wall);
     EXPECT_EQ(run.Entries().size(), 1u);
+}
+
+TEST_F(PracticeRunTest, APuzzleLoadedOverTheDrillIsNotTheDrill) {
+    PracticeRun run({{4, 1}, {4, 2}});
+    run.Begin(session, DrillOf(kNakedSingleBoard, 1, 4, 1));
+    LoadCreatedPuzzle(session, DrillOf(kTwoStepBoard, 8, 2, 2).position, "other");
+    EXPECT_FALSE(run.OnBoard(session));
+    run.Skip();
+    EXPECT_FALSE(run.Playing());
+    EXPECT_EQ(run.Index(), 1);
+    EXPECT_TRUE(run.Entries().empty());
 }
 
 TEST(PracticeSummary, EachDrillAgainstItsEstimate) {

@@ -22,11 +22,15 @@
 #include <QTimer>
 #include <QUrl>
 #include <memory>
+#include <mutex>
 
 #include "ui/create_dialog.h"
 #include "ui/help_window.h"
 #include "generator/creation.h"
+#include "records/practice_record.h"
 #include "records/record_file.h"
+#include "engine/catalogue.h"
+#include "ui/result_dlg.h"
 #include "session/play_session.h"
 #include "session/session_text.h"
 #include "ui/board_painter.h"
@@ -641,30 +645,136 @@ private slots:
         QCOMPARE(area->verticalScrollBar()->value(), 0);
     }
 
-    void aHelpPracticeLinkOpensCreationOnItsTechnique_data() {
+private:
+    // Drills made at once from two fixed positions, the request of each kept.
+    // The maker runs on the drill thread.
+    std::mutex drillLock_;
+    std::vector<DrillRequest> drillRequests_;
+    void FixedDrills() {
+        drillRequests_.clear();
+        window_->SetDrillMaker([this](const DrillRequest& request) {
+            std::lock_guard<std::mutex> lock(drillLock_);
+            drillRequests_.push_back(request);
+            DrillOutcome outcome;
+            outcome.status = CreationStatus::Found;
+            // (1,4) = 1 by 確定セル alone; (8,2) = 2 by 隠れた数字 and ブロック内の配置.
+            const bool first = drillRequests_.size() % 2 == 1;
+            ParseGrid(first ? "...4...5..59.....2...5.3.8.1...4.83....17526..6..3.19....78.5.6....5.9..524.6...8"
+                            : "4.63.9...3.9854....5.6.2439.4.1263...6.7358.4..3498..6.3.961..2.9.287..36..5439..",
+                      outcome.drill.position);
+            outcome.drill.puzzle = outcome.drill.position;
+            outcome.drill.row = first ? 1 : 8;
+            outcome.drill.col = first ? 4 : 2;
+            outcome.drill.digit = first ? 1 : 2;
+            return outcome;
+        });
+    }
+    std::vector<PracticeEntry> PracticeRecord() {
+        return ReadPracticeRecord(PracticeRecordPath(folders_));
+    }
+
+private slots:
+    void aHelpPracticeLinkStartsDrillsOfItsTechnique_data() {
         QTest::addColumn<int>("technique");
         QTest::newRow("三すくみ") << 20;
         QTest::newRow("二択連鎖") << 27;
         QTest::newRow("ブロックの完成") << 0;
     }
 
-    void aHelpPracticeLinkOpensCreationOnItsTechnique() {
+    void aHelpPracticeLinkStartsDrillsOfItsTechnique() {
         QFETCH(int, technique);
-        Open();
-        const int rank = LowestRankAllowing(technique);
-        QVERIFY(rank >= 0);
-        int shownRank = -1;
-        int shownTechnique = -2;
-        QTimer::singleShot(0, this, [&] {
-            auto* dialog = qobject_cast<CCreateDlg*>(QApplication::activeModalWidget());
-            if (dialog == nullptr) return;
-            shownRank = dialog->rankIndex();
-            shownTechnique = dialog->findChild<QComboBox*>(u"techniqueList"_s)->currentData().toInt();
-            dialog->reject();
-        });
+        CKenrowDlg& w = Open();
+        FixedDrills();
         emit CHelpWindow::Links().practiceRequested(technique);
-        QCOMPARE(shownTechnique, technique);
-        QCOMPARE(shownRank, rank);
+        QVERIFY(w.practiceRun() != nullptr);
+        QTRY_VERIFY(w.practiceRun()->Playing());
+        const std::string header = "練習 1/5 ・ " + std::string(TechniqueName(technique));
+        QCOMPARE(Text(u"nameField"_s).toStdString(), header);
+        QCOMPARE(S().mode, 1);
+        // Numbered after the drills of the record: none yet.
+        std::vector<int> numbers;
+        for (const DrillChoice& choice : w.practiceRun()->Choices()) {
+            QCOMPARE(choice.technique, technique);
+            numbers.push_back(choice.number);
+        }
+        QCOMPARE(numbers, (std::vector<int>{1, 2, 3, 4, 5}));
+        std::lock_guard<std::mutex> lock(drillLock_);
+        QCOMPARE(drillRequests_.front().technique, technique);
+    }
+
+    void aPracticeRunPlaysItsDrillsAndFilesThemAsPractice() {
+        CKenrowDlg& w = Open();
+        FixedDrills();
+        std::vector<std::string> before;
+        std::string message;
+        QVERIFY(ReadRecordLines(folders_.recordPath, before, message));
+        const size_t recorded = PracticeRecord().size();
+
+        w.StartPractice({{4, 7}, {5, 7}});
+        QTRY_VERIFY(w.practiceRun() != nullptr && w.practiceRun()->Playing());
+        QCOMPARE(Text(u"nameField"_s), u"練習 1/2 ・ セルの完成"_s);
+        ClickCell(1, 4);
+        Key(Qt::Key_2);  // wrong: marked, the drill goes on
+        QCOMPARE(S().values[1 * 9 + 4], 2);
+        QVERIFY(w.practiceRun()->Playing());
+        Key(Qt::Key_1);
+        QTRY_COMPARE(w.practiceRun()->Index(), 1);
+        QTRY_VERIFY(w.practiceRun()->Playing());
+        QCOMPARE(Text(u"nameField"_s), u"練習 2/2 ・ 隠れた数字"_s);
+
+        Click(u"hintButton"_s);
+        QCOMPARE(S().hintCount, 1);
+        ClickCell(8, 2);
+        Key(Qt::Key_2);
+        QTRY_VERIFY(w.practiceRun() == nullptr);
+
+        const std::vector<PracticeEntry> record = PracticeRecord();
+        QCOMPARE(record.size(), recorded + 2);
+        const PracticeEntry& first = record[recorded];
+        const PracticeEntry& second = record[recorded + 1];
+        QCOMPARE(first.technique, 4);
+        QCOMPARE(first.number, 7);
+        QVERIFY(first.solved);
+        QCOMPARE(first.hints + first.details + first.hintExecutions, 0);
+        QVERIFY(first.estimatedSeconds > 0);
+        QCOMPARE(second.technique, 5);
+        QCOMPARE(second.hints, 1);
+        QVERIFY(second.solved);
+
+        // Nothing of the drills in the achievement record or 完成問題/.
+        std::vector<std::string> after;
+        QVERIFY(ReadRecordLines(folders_.recordPath, after, message));
+        QCOMPARE(after.size(), before.size());
+        QVERIFY(S().fileCompletions);
+        QVERIFY(S().onSolvingPlacement == nullptr);
+
+        // The summary page in a result window.
+        CResultDlg* summary = nullptr;
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* result = qobject_cast<CResultDlg*>(top); result && result->windowTitle() == u"練習の結果"_s)
+                summary = result;
+        QVERIFY(summary != nullptr);
+        const QString text = summary->findChild<QPlainTextEdit*>()->toPlainText();
+        QVERIFY(text.contains(u"2 問中 2 問正解"_s));
+        QVERIFY(text.contains(u"ヒント 1"_s));
+        summary->close();
+    }
+
+    void loadingAnotherPuzzleEndsTheRun() {
+        CKenrowDlg& w = Open();
+        FixedDrills();
+        const size_t recorded = PracticeRecord().size();
+        w.StartPractice({{4, 8}, {4, 9}});
+        QTRY_VERIFY(w.practiceRun() != nullptr && w.practiceRun()->Playing());
+        KR_base other;
+        QVERIFY(ParseGrid("4.63.9...3.9854....5.6.2439.4.1263...6.7358.4..3498..6.3.961..2.9.287..36..5439..", other));
+        w.LoadCreatedPuzzle(other, "other", 0);
+        Click(u"startButton"_s);
+        ClickCell(8, 2);
+        Key(Qt::Key_2);
+        QVERIFY(w.practiceRun() == nullptr);
+        QVERIFY(S().fileCompletions);
+        QCOMPARE(PracticeRecord().size(), recorded);
     }
 
     void theWindowOffersNoMaximiseButton() {
