@@ -29,6 +29,7 @@ echo "build: $(($(date +%s) - start)) s"
 targets=(
   "puzzle_file 65536"
   "record_file 65536"
+  "practice_record 65536"
   "paste 4096"
   "model_file 4096"
   "picture_webp 65536"
