@@ -1,6 +1,7 @@
 #include "ui/board_painter.h"
 
 #include <QPainterPath>
+#include <cmath>
 
 #include "session/play_session.h"
 
@@ -17,6 +18,7 @@ constexpr QRgb kMemoTeal = 0xFF006080;
 constexpr QRgb kPatternShade = 0xFFD0D0D0;
 constexpr QRgb kEliminationFrame = 0xFFFF4040;
 constexpr QRgb kStarGrey = 0xFFB0B0B0;
+constexpr QRgb kSmallStarGrey = 0xFF707070;
 constexpr QRgb kSelectionFrame = 0xFF808080;
 constexpr QRgb kPauseVeil = 0xA0E0E0E0;
 
@@ -72,6 +74,54 @@ const KR_hint* ShownHint(const PlaySession& s) {
     return &s.hints[static_cast<size_t>(s.hintStep)];
 }
 
+// Whether a cell draws anything of its own: a digit, or candidates, hint
+// marks or memos in its small boxes (the branches of PaintCells).
+bool CellShowsContent(const PlaySession& s, int c) {
+    const int v = s.values[c];
+    if (v >= 1 && v <= 9) return true;
+    if (v != 0) return false;
+    const KR_hint* hint = s.detailShown ? ShownHint(s) : nullptr;
+    for (int d = 1; d <= 9; ++d) {
+        if ((s.detailShown || s.candidatesShown) && (s.candMarks[c][d] & 1) != 0) return true;
+        if (hint != nullptr && hint->candMark[c][d] != 0) return true;
+        if (!s.detailShown && !s.candidatesShown && s.memo[c][d] != 0) return true;
+    }
+    return false;
+}
+
+// A five-pointed star with its top point up, centred on a point.
+QPolygonF StarShape(QPointF centre, double outer) {
+    QPolygonF star;
+    const double inner = outer * 0.382;
+    for (int i = 0; i < 10; ++i) {
+        const double angle = M_PI * (i / 5.0 - 0.5);
+        const double r = i % 2 == 0 ? outer : inner;
+        star << QPointF(centre.x() + r * std::cos(angle), centre.y() + r * std::sin(angle));
+    }
+    return star;
+}
+
+// The star on the cell to look at, when the cell shows a digit or
+// candidates: in the top-right corner, above the top row of candidate boxes
+// and beside the digit, so that it covers neither; drawn over the hint's
+// rings so that it still shows where it crosses one, in a darker grey than
+// the large star of an empty cell because it is small.
+void PaintCornerStar(QPainter& p, const PlaySession& s, const Geometry& g) {
+    if (s.hintCol < 0 || s.hintRow < 0 || s.hintCol > 8 || s.hintRow > 8) return;
+    const int c = CellIndex(s.hintRow, s.hintCol);
+    if (!CellShowsContent(s, c)) return;
+    // A digit leaves the corner free down to a third of the cell; candidate
+    // digits start a sixth of a cell below the top edge and end an eighth
+    // before the right one.
+    const bool digit = s.values[c] != 0;
+    const QPointF centre = digit ? QPointF(g.X(s.hintCol + 0.86), g.Y(s.hintRow + 0.13))
+                                 : QPointF(g.X(s.hintCol + 0.91), g.Y(s.hintRow + 0.08));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor::fromRgba(kSmallStarGrey));
+    p.drawPolygon(StarShape(centre, g.X(digit ? 0.11 : 0.07)));
+    p.setBrush(Qt::NoBrush);
+}
+
 // Hint highlighting: shaded pattern cells, red frames around cells that
 // lost a candidate, and the star on the cell to look at.
 void PaintHintHighlight(QPainter& p, const PlaySession& s, const Geometry& g) {
@@ -89,8 +139,11 @@ void PaintHintHighlight(QPainter& p, const PlaySession& s, const Geometry& g) {
             }
         }
     }
-    DrawCentred(p, g.Cells(s.hintCol + 0.03, s.hintRow + 0.1, 1, 1), QString(QChar(0x2605)),
-                g.Font(0.5 * g.S * g.F / 50.0, false), kStarGrey);
+    // The large star of an empty cell; a cell with a digit or candidates
+    // gets the small one after the cells are drawn (PaintCornerStar).
+    if (!CellShowsContent(s, CellIndex(s.hintRow, s.hintCol)))
+        DrawCentred(p, g.Cells(s.hintCol + 0.03, s.hintRow + 0.1, 1, 1), QString(QChar(0x2605)),
+                    g.Font(0.5 * g.S * g.F / 50.0, false), kStarGrey);
 }
 
 // The colour a join is drawn in: the mark's own, except that a yellow mark
@@ -284,6 +337,7 @@ void PaintBoard(QPainter& p, const PlaySession& s, const BoardPaintOptions& opti
     }
 
     PaintCells(p, s, g);
+    PaintCornerStar(p, s, g);
 
     if (options.selectionFrame && s.selRow >= 0 && s.selRow <= 8 && s.selCol >= 0 && s.selCol <= 8) {
         p.setPen(g.Pen(kSelectionFrame, 0.08));

@@ -209,6 +209,52 @@ private slots:
         QCOMPARE(image.pixel(S + 25, S + 40), 0xFFFFFFFFu);
     }
 
+    // The star never covers what the hint cell shows: on a cell with a digit
+    // (a reviewed move) or with candidates (the hint in detail, 候補表示) it
+    // stands in the top-right corner, and every pixel outside that corner is
+    // the same as without the star.
+    void starBesideTheCellsDigitOrCandidates_data() {
+        QTest::addColumn<int>("digit");
+        QTest::addColumn<bool>("detail");
+        QTest::addColumn<bool>("candidates");
+        QTest::newRow("the move's digit") << 8 << false << false;
+        QTest::newRow("candidates of the detail") << 0 << true << false;
+        QTest::newRow("candidates shown") << 0 << false << true;
+    }
+    void starBesideTheCellsDigitOrCandidates() {
+        QFETCH(int, digit);
+        QFETCH(bool, detail);
+        QFETCH(bool, candidates);
+        const int row = 3, col = 7, c = CellIndex(row, col);
+        s().hints.resize(1);
+        s().hintStep = 0;
+        s().values[c] = digit;
+        s().origin[c] = 0;
+        for (int d : {1, 2, 3, 4, 5, 6, 7, 8, 9}) s().candMarks[c][d] = 1;
+        s().hints[0].candMark[c][3] = 0x10;  // a ring on the top-right candidate
+        s().detailShown = detail;
+        s().candidatesShown = candidates;
+        const QImage without = Render();
+        s().hintRow = row;
+        s().hintCol = col;
+        const QImage with = Render();
+
+        const QRect corner(col * S + (digit != 0 ? 35 : 40), row * S, digit != 0 ? 15 : 10, digit != 0 ? 15 : 10);
+        int inCorner = 0, elsewhere = 0, onInk = 0;
+        for (int y = row * S + 1; y < (row + 1) * S; ++y) {
+            for (int x = col * S + 1; x < (col + 1) * S; ++x) {
+                if (with.pixel(x, y) == without.pixel(x, y)) continue;
+                ++(corner.contains(x, y) ? inCorner : elsewhere);
+                const QRgb was = without.pixel(x, y);
+                const bool grey = std::abs(qRed(was) - qBlue(was)) < 16 && std::abs(qGreen(was) - qBlue(was)) < 16;
+                if (grey && qGray(was) < 160) ++onInk;  // a stroke of a digit, not a ring's arc
+            }
+        }
+        QVERIFY2(inCorner > 10, "the star is drawn in the corner");
+        QCOMPARE(elsewhere, 0);
+        QVERIFY2(onInk <= 2, QByteArray::number(onInk) + " pixels of the cell's digits covered");
+    }
+
     void hintDiscsRingsAndJoins() {
         s().hints.resize(1);
         KR_hint& hint = s().hints[0];
