@@ -18,7 +18,7 @@ constexpr QRgb kMemoTeal = 0xFF006080;
 constexpr QRgb kPatternShade = 0xFFD0D0D0;
 constexpr QRgb kEliminationFrame = 0xFFFF4040;
 constexpr QRgb kStarGrey = 0xFFB0B0B0;
-constexpr QRgb kSmallStarGrey = 0xFF707070;
+constexpr QRgb kSmallStarGrey = 0xFF606060;
 constexpr QRgb kSelectionFrame = 0xFF808080;
 constexpr QRgb kPauseVeil = 0xA0E0E0E0;
 
@@ -115,10 +115,10 @@ void PaintCornerStar(QPainter& p, const PlaySession& s, const Geometry& g) {
     // before the right one.
     const bool digit = s.values[c] != 0;
     const QPointF centre = digit ? QPointF(g.X(s.hintCol + 0.86), g.Y(s.hintRow + 0.13))
-                                 : QPointF(g.X(s.hintCol + 0.91), g.Y(s.hintRow + 0.08));
+                                 : QPointF(g.X(s.hintCol + 0.91), g.Y(s.hintRow + 0.078));
     p.setPen(Qt::NoPen);
     p.setBrush(QColor::fromRgba(kSmallStarGrey));
-    p.drawPolygon(StarShape(centre, g.X(digit ? 0.11 : 0.07)));
+    p.drawPolygon(StarShape(centre, g.X(digit ? 0.11 : 0.075)));
     p.setBrush(Qt::NoBrush);
 }
 
