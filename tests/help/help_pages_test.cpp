@@ -445,6 +445,30 @@ TEST(HelpPages, ExamplesAndPracticePositionsAreTheEnginesHints) {
                                                               : block.html;
             EXPECT_NE(walk.find("<ol class=\"walk\">\n<li>"), std::string::npos) << "no walk-through";
             if (block.kind == "practice") EXPECT_NE(walk.find("class=\"answer\""), std::string::npos);
+            // Cells named with a number, "①セル(2,7)", are cells of the pattern
+            // the picture shows (its shaded cells), numbered 1, 2, … in
+            // reading order as the picture numbers them.
+            std::map<int, int> labels;
+            for (size_t at = walk.find("\xE2\x91"); at != std::string::npos; at = walk.find("\xE2\x91", at + 1)) {
+                const int n = static_cast<unsigned char>(walk[at + 2]) - 0xA0 + 1;
+                if (n < 1 || n > 9 || walk.compare(at + 3, std::string("セル(").size(), "セル(") != 0) continue;
+                const size_t open = at + 3 + std::string("セル(").size();
+                const int cell = 9 * (walk[open] - '1') + (walk[open + 2] - '1');
+                EXPECT_TRUE(labels.emplace(cell, n).first->second == n) << "cell " << cell << " has two numbers";
+            }
+            if (!labels.empty()) {
+                const long shown = FirstNumber(Between(block.html, "ヒントの一覧の", "番目"));
+                std::vector<const Step*> needed;
+                for (const Step& step : board.steps)
+                    if (step.needed != 0) needed.push_back(&step);
+                ASSERT_TRUE(shown >= 1 && shown <= static_cast<long>(needed.size())) << "numbers without a shown step";
+                int expected = 1;
+                for (const auto& [cell, n] : labels) {
+                    EXPECT_NE(needed[static_cast<size_t>(shown - 1)]->hint.cellMark[cell], 0) << "cell " << cell;
+                    EXPECT_EQ(n, expected++) << "cell " << cell;
+                }
+                EXPECT_NE(block.html.find("図の①②…は"), std::string::npos);
+            }
             ++checked;
         }
     }

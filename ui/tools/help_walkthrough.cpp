@@ -552,6 +552,40 @@ std::vector<std::string> WalkThrough(const std::string& grid, const std::vector<
     return items;
 }
 
+std::map<int, int> PatternLabels(const std::vector<WalkStep>& steps, size_t index,
+                                 const std::vector<std::string>& items) {
+    std::map<int, int> labels;
+    if (index >= steps.size()) return labels;
+    for (int c = 0; c < 81; ++c) {
+        if (steps[index].hint.cellMark[c] == 0) continue;
+        const std::string name = CellName(c);
+        bool named = false;
+        for (const std::string& item : items) named = named || item.find(name) != std::string::npos;
+        if (named) labels.emplace(c, static_cast<int>(labels.size()) + 1);
+    }
+    if (labels.size() > 9) labels.clear();
+    return labels;
+}
+
+std::string CircledNumber(int n) {
+    // U+2460 + n - 1 in UTF-8.
+    std::string text = "\xE2\x91";
+    text += static_cast<char>(0xA0 + n - 1);
+    return text;
+}
+
+std::vector<std::string> WithLabels(std::vector<std::string> items, const std::map<int, int>& labels) {
+    for (std::string& item : items) {
+        for (const auto& [cell, n] : labels) {
+            const std::string name = CellName(cell);
+            const std::string labelled = CircledNumber(n) + name;
+            for (size_t at = item.find(name); at != std::string::npos; at = item.find(name, at + labelled.size()))
+                item.replace(at, name.size(), labelled);
+        }
+    }
+    return items;
+}
+
 std::string FurtherRemovals(const std::string& grid, const std::vector<WalkStep>& steps, size_t index) {
     if (index >= steps.size()) return "";
     int32_t values[81];

@@ -4,6 +4,7 @@
 // from the step's own marks, and what else the pattern would let one remove.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,20 @@ struct WalkStep {
 // The numbered items of the whole chain, ending with the placement.
 std::vector<std::string> WalkThrough(const std::string& grid, const std::vector<WalkStep>& steps, int row, int col,
                                      int digit);
+
+// The pattern cells of step `index` (its shaded cells) that the items name,
+// numbered 1, 2, … in reading order, so the picture can carry the same
+// numbers; empty when there are more than nine (the items name them by
+// row and column alone then).
+std::map<int, int> PatternLabels(const std::vector<WalkStep>& steps, size_t index,
+                                 const std::vector<std::string>& items);
+
+// The items with every labelled cell named with its number first,
+// "①セル(2,7)".
+std::vector<std::string> WithLabels(std::vector<std::string> items, const std::map<int, int>& labels);
+
+// "①" … "⑨".
+std::string CircledNumber(int n);
 
 // The candidates the pattern of step `index` would remove besides those its
 // picture shows, as "セル(1,2)の6、…"; empty when it removes nothing more.

@@ -48,6 +48,7 @@
 #include "engine/board.h"
 #include "engine/brute_force.h"
 #include "engine/step_search.h"
+#include "generator/creation.h"
 #include "records/record_file.h"
 #include "session/headless_view.h"
 #include "session/session_text.h"
@@ -222,6 +223,16 @@ void Consider(std::vector<Position>& best, size_t keep, const Position& p) {
     if (best.size() > keep) best.resize(keep);
 }
 
+// Puzzles created for a technique (as masuvo-cli create --number N --rank R
+// --symmetry S --technique T makes them), read after the sets for the
+// pictures whose technique the sets show only in long chains. The same four
+// numbers always give the same puzzle.
+struct CreatedSource {
+    int number, rank, symmetry, technique;
+};
+const std::vector<CreatedSource> kCreated = {
+};
+
 // Solves every puzzle of the sets one placement at a time and keeps, for
 // every wanted picture, the positions with the shortest chains using it.
 std::vector<std::vector<Position>> FindPositions(const std::string& dataFolder) {
@@ -232,6 +243,30 @@ std::vector<std::vector<Position>> FindPositions(const std::string& dataFolder) 
             if (best[w].size() < keep || best[w][keep - 1].chainLength > ShortestPossible(kWanted[w])) return false;
         }
         return true;
+    };
+    auto scan = [&best](const std::string& set, int number, const std::string& givens) {
+        KR_solver board;
+        if (!ParseGrid(givens, board)) return;
+        for (int placements = 0; placements < 81; ++placements) {
+            const std::string grid = GridText(board);
+            if (StepSearch(board, false) != 1) break;
+            std::vector<WalkStep> steps;
+            for (int w = 0; w < kWantedCount; ++w) {
+                bool uses = false;
+                for (const Step& step : board.steps) uses = uses || (step.needed != 0 && Matches(kWanted[w], step.text.str()));
+                if (!uses) continue;
+                if (steps.empty()) steps = NeededSteps(board);
+                const int i = WantedStep(kWanted[w], steps);
+                if (i < 0) continue;
+                Position p{true, static_cast<int>(steps.size()), set, number, placements, 0, givens, grid, {}, {}, i,
+                           board.placeRow, board.placeCol, board.placeDigit};
+                for (const WalkStep& s : steps) {
+                    p.sentences.push_back(s.text);
+                    p.techniques.push_back(s.technique);
+                }
+                Consider(best[w], static_cast<size_t>(kWanted[w].rank) + kKept, p);
+            }
+        }
     };
     for (const char* set : kSets) {
         std::ifstream in(dataFolder + "/" + set);
@@ -244,30 +279,28 @@ std::vector<std::vector<Position>> FindPositions(const std::string& dataFolder) 
         while (std::getline(in, line) && !allShortest()) {
             const std::string givens = FirstField(line);
             if (!IsPuzzleField(givens)) continue;  // headers, comments
-            ++number;
-            KR_solver board;
-            if (!ParseGrid(givens, board)) continue;
-            for (int placements = 0; placements < 81; ++placements) {
-                const std::string grid = GridText(board);
-                if (StepSearch(board, false) != 1) break;
-                std::vector<WalkStep> steps;
-                for (int w = 0; w < kWantedCount; ++w) {
-                    bool uses = false;
-                    for (const Step& step : board.steps) uses = uses || (step.needed != 0 && Matches(kWanted[w], step.text.str()));
-                    if (!uses) continue;
-                    if (steps.empty()) steps = NeededSteps(board);
-                    const int i = WantedStep(kWanted[w], steps);
-                    if (i < 0) continue;
-                    Position p{true, static_cast<int>(steps.size()), set, number, placements, 0, givens, grid, {}, {}, i,
-                               board.placeRow, board.placeCol, board.placeDigit};
-                    for (const WalkStep& s : steps) {
-                        p.sentences.push_back(s.text);
-                        p.techniques.push_back(s.technique);
-                    }
-                    Consider(best[w], static_cast<size_t>(kWanted[w].rank) + kKept, p);
-                }
-            }
+            scan(set, ++number, givens);
         }
+    }
+    for (const CreatedSource& source : kCreated) {
+        CreationRequest request;
+        request.number = source.number;
+        request.rank = source.rank;
+        request.symmetry = source.symmetry;
+        request.technique = source.technique;
+        const CreationOutcome outcome = CreateRated(request);
+        // The command that makes the same puzzle, recorded with the picture.
+        const std::string name = "masuvo-cli create --number " + std::to_string(source.number) + " --rank " +
+                                 std::to_string(source.rank) + " --symmetry " + std::to_string(source.symmetry) +
+                                 " --technique " + std::to_string(source.technique);
+        if (outcome.status != CreationStatus::Found) {
+            std::fprintf(stderr, "masuvo-make-help-pictures: %s was not created\n", name.c_str());
+            continue;
+        }
+        std::string givens(81, '.');
+        for (int c = 0; c < 81; ++c)
+            if (outcome.puzzle.value[c / 9][c % 9] != 0) givens[c] = static_cast<char>('0' + outcome.puzzle.value[c / 9][c % 9]);
+        scan(name, 1, givens);
     }
     return best;
 }
@@ -410,7 +443,10 @@ std::string PositionText(const Position& p, bool solvable) {
 std::string Origin(const Wanted& wanted, const Position& p, const char* kind) {
     std::ostringstream html;
     html << "<!-- " << kind << " " << wanted.file << " -->\n";
-    html << "<!-- " << p.set << ", puzzle " << p.puzzleNumber << ", after " << p.placements << " placements";
+    // A created puzzle's name says how to make it again.
+    html << "<!-- " << p.set;
+    if (p.set.rfind("masuvo-cli", 0) != 0) html << ", puzzle " << p.puzzleNumber;
+    html << ", after " << p.placements << " placements";
     if (p.added > 0) html << ", " << p.added << " more digits of the solution";
     html << "; written by masuvo-make-help-pictures -->\n";
     return html.str();
@@ -430,7 +466,16 @@ std::string FigureTitle(const Wanted& wanted, const Position& p) {
     return title;
 }
 
-std::string FigureBlock(const Wanted& wanted, const Position& p, const std::vector<WalkStep>& steps, bool solvable) {
+// The pattern cells the picture numbers: those of the step it shows that
+// its walk-through names (none for a one-sentence hint, which shows no
+// pattern, nor for a practice position, which shows no hint).
+std::map<int, int> PictureLabels(const Wanted& wanted, const Position& p, const std::vector<WalkStep>& steps) {
+    if (wanted.practice || p.sentences.size() < 2) return {};
+    return PatternLabels(steps, static_cast<size_t>(p.step), WalkThrough(p.grid, steps, p.row, p.col, p.digit));
+}
+
+std::string FigureBlock(const Wanted& wanted, const Position& p, const std::vector<WalkStep>& steps,
+                        const std::map<int, int>& labels, bool solvable) {
     std::ostringstream html;
     html << Origin(wanted, p, "picture");
     html << "<table class=\"figure\" cellspacing=\"0\" cellpadding=\"8\">\n";
@@ -457,7 +502,9 @@ std::string FigureBlock(const Wanted& wanted, const Position& p, const std::vect
                 "この形が現れる局面では、ほとんどの場合、ほかの解法で先に数字が決まってしまうからです。"
                 "ほかの段階は、それぞれの解法のページで説明しています。</p>\n";
     }
-    html << "<p><b>読み解き</b></p>\n" << Walk(WalkThrough(p.grid, steps, p.row, p.col, p.digit));
+    html << "<p><b>読み解き</b></p>\n";
+    if (!labels.empty()) html << "<p>図の①②…は、この形をつくるセルです。下の読み解きでも同じ番号で呼んでいます。</p>\n";
+    html << Walk(WithLabels(WalkThrough(p.grid, steps, p.row, p.col, p.digit), labels));
     html << "<p class=\"answer\">答え：" << AnswerText(p) << "</p>\n";
     if (p.sentences.size() > 1) {
         const std::string more = FurtherRemovals(p.grid, steps, static_cast<size_t>(p.step));
@@ -517,6 +564,29 @@ QImage WithCoordinates(const QImage& board) {
     return image;
 }
 
+// The numbers of the labelled pattern cells, each a small dark disc with a
+// white number in the cell's top-left corner: the corner that the
+// candidate boxes leave free and the star (top right) does not use.
+void DrawLabels(QImage& board, const std::map<int, int>& labels, int cellSize) {
+    QPainter painter(&board);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QFont font(u"Arial"_s);
+    font.setPixelSize(cellSize * 7 / 50);
+    font.setBold(true);
+    painter.setFont(font);
+    // Small enough to stay clear of the candidate 1 beside it.
+    const double radius = cellSize * 0.08;
+    for (const auto& [cell, n] : labels) {
+        const QPointF centre(cellSize * (cell % 9) + radius + 0.5, cellSize * (cell / 9) + radius + 0.5);
+        painter.setPen(QPen(Qt::white, 1));
+        painter.setBrush(QColor(0x30, 0x30, 0x30));
+        painter.drawEllipse(centre, radius, radius);
+        painter.setPen(Qt::white);
+        painter.drawText(QRectF(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius), Qt::AlignCenter,
+                         QString::number(n));
+    }
+}
+
 bool RenderPosition(const Wanted& wanted, const Position& p, const QString& imageFolder, std::string& block) {
     PictureView view;
     PlaySession session(view, DataFolders{});
@@ -562,14 +632,17 @@ bool RenderPosition(const Wanted& wanted, const Position& p, const QString& imag
     // selection frame over the red frame of the cell to look at.
     BoardPaintOptions options;
     options.selectionFrame = false;
-    const QImage image = WithCoordinates(RenderBoard(session, options));
+    const std::map<int, int> labels = PictureLabels(wanted, p, steps);
+    QImage board = RenderBoard(session, options);
+    DrawLabels(board, labels, options.cellSize);
+    const QImage image = WithCoordinates(board);
     const QString path = imageFolder + u'/' + QString::fromLatin1(wanted.file) + u".png"_s;
     if (!image.save(path, "PNG")) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
         return false;
     }
     const bool solvable = session.solvable == 1;
-    block = wanted.practice ? PracticeBlock(wanted, p, steps, solvable) : FigureBlock(wanted, p, steps, solvable);
+    block = wanted.practice ? PracticeBlock(wanted, p, steps, solvable) : FigureBlock(wanted, p, steps, labels, solvable);
     return true;
 }
 
