@@ -74,18 +74,25 @@ const KR_hint* ShownHint(const PlaySession& s) {
     return &s.hints[static_cast<size_t>(s.hintStep)];
 }
 
-// Whether a cell draws anything of its own: a digit, or candidates, hint
-// marks or memos in its small boxes (the branches of PaintCells).
+// Whether the small box of digit d in an empty cell draws anything: a
+// candidate, a hint mark or a memo (the branches of PaintCells).
+bool BoxShows(const PlaySession& s, int c, int d) {
+    if (s.detailShown) {
+        const KR_hint* hint = ShownHint(s);
+        return (s.candMarks[c][d] & 1) != 0 || (hint != nullptr && hint->candMark[c][d] != 0);
+    }
+    if (s.candidatesShown) return (s.candMarks[c][d] & 1) != 0;
+    return s.memo[c][d] != 0;
+}
+
+// Whether a cell draws anything of its own: a digit or something in its
+// small boxes.
 bool CellShowsContent(const PlaySession& s, int c) {
     const int v = s.values[c];
     if (v >= 1 && v <= 9) return true;
     if (v != 0) return false;
-    const KR_hint* hint = s.detailShown ? ShownHint(s) : nullptr;
-    for (int d = 1; d <= 9; ++d) {
-        if ((s.detailShown || s.candidatesShown) && (s.candMarks[c][d] & 1) != 0) return true;
-        if (hint != nullptr && hint->candMark[c][d] != 0) return true;
-        if (!s.detailShown && !s.candidatesShown && s.memo[c][d] != 0) return true;
-    }
+    for (int d = 1; d <= 9; ++d)
+        if (BoxShows(s, c, d)) return true;
     return false;
 }
 
@@ -110,15 +117,26 @@ void PaintCornerStar(QPainter& p, const PlaySession& s, const Geometry& g) {
     if (s.hintCol < 0 || s.hintRow < 0 || s.hintCol > 8 || s.hintRow > 8) return;
     const int c = CellIndex(s.hintRow, s.hintCol);
     if (!CellShowsContent(s, c)) return;
-    // A digit leaves the corner free down to a third of the cell; candidate
-    // digits start a sixth of a cell below the top edge and end an eighth
-    // before the right one.
-    const bool digit = s.values[c] != 0;
-    const QPointF centre = digit ? QPointF(g.X(s.hintCol + 0.86), g.Y(s.hintRow + 0.13))
-                                 : QPointF(g.X(s.hintCol + 0.91), g.Y(s.hintRow + 0.078));
+    // A digit leaves the corner free down to a third of the cell. Among
+    // candidates the star takes the top-right box when that box is empty,
+    // and otherwise the margin above and beside it: candidate digits start
+    // a sixth of a cell below the top edge and end an eighth before the
+    // right one.
+    QPointF centre;
+    double radius = 0;
+    if (s.values[c] != 0) {
+        centre = QPointF(g.X(s.hintCol + 0.86), g.Y(s.hintRow + 0.13));
+        radius = 0.11;
+    } else if (!BoxShows(s, c, 3)) {
+        centre = QPointF(g.X(s.hintCol + 0.83), g.Y(s.hintRow + 0.22));
+        radius = 0.12;
+    } else {
+        centre = QPointF(g.X(s.hintCol + 0.91), g.Y(s.hintRow + 0.078));
+        radius = 0.075;
+    }
     p.setPen(Qt::NoPen);
     p.setBrush(QColor::fromRgba(kSmallStarGrey));
-    p.drawPolygon(StarShape(centre, g.X(digit ? 0.11 : 0.075)));
+    p.drawPolygon(StarShape(centre, g.X(radius)));
     p.setBrush(Qt::NoBrush);
 }
 

@@ -211,27 +211,32 @@ private slots:
 
     // The star never covers what the hint cell shows: on a cell with a digit
     // (a reviewed move) or with candidates (the hint in detail, 候補表示) it
-    // stands in the top-right corner, and every pixel outside that corner is
-    // the same as without the star.
+    // stands in the top-right corner (in the top-right box when that is
+    // empty), and every pixel outside that corner is the same as without it.
     void starBesideTheCellsDigitOrCandidates_data() {
         QTest::addColumn<int>("digit");
         QTest::addColumn<bool>("detail");
         QTest::addColumn<bool>("candidates");
-        QTest::newRow("the move's digit") << 8 << false << false;
-        QTest::newRow("candidates of the detail") << 0 << true << false;
-        QTest::newRow("candidates shown") << 0 << false << true;
+        QTest::addColumn<bool>("withThree");  // the top-right candidate is there
+        QTest::addColumn<QRect>("corner");     // where the star may go, in the cell
+        QTest::newRow("the move's digit") << 8 << false << false << true << QRect(35, 0, 15, 15);
+        QTest::newRow("candidates of the detail") << 0 << true << false << true << QRect(40, 0, 10, 10);
+        QTest::newRow("candidates shown") << 0 << false << true << true << QRect(40, 0, 10, 10);
+        QTest::newRow("the top-right box empty") << 0 << false << true << false << QRect(34, 4, 16, 15);
     }
     void starBesideTheCellsDigitOrCandidates() {
         QFETCH(int, digit);
         QFETCH(bool, detail);
         QFETCH(bool, candidates);
+        QFETCH(bool, withThree);
+        QFETCH(QRect, corner);
         const int row = 3, col = 7, c = CellIndex(row, col);
         s().hints.resize(1);
         s().hintStep = 0;
         s().values[c] = digit;
         s().origin[c] = 0;
-        for (int d : {1, 2, 3, 4, 5, 6, 7, 8, 9}) s().candMarks[c][d] = 1;
-        s().hints[0].candMark[c][3] = 0x10;  // a ring on the top-right candidate
+        for (int d : {1, 2, 3, 4, 5, 6, 7, 8, 9}) s().candMarks[c][d] = d != 3 || withThree ? 1 : 0;
+        if (withThree) s().hints[0].candMark[c][3] = 0x10;  // a ring on the top-right candidate
         s().detailShown = detail;
         s().candidatesShown = candidates;
         const QImage without = Render();
@@ -239,7 +244,7 @@ private slots:
         s().hintCol = col;
         const QImage with = Render();
 
-        const QRect corner(col * S + (digit != 0 ? 35 : 40), row * S, digit != 0 ? 15 : 10, digit != 0 ? 15 : 10);
+        corner.translate(col * S, row * S);
         int inCorner = 0, elsewhere = 0, onInk = 0;
         for (int y = row * S + 1; y < (row + 1) * S; ++y) {
             for (int x = col * S + 1; x < (col + 1) * S; ++x) {
