@@ -18,6 +18,13 @@ namespace masuvo {
 namespace {
 
 constexpr const char* kOpenFailed = "練習記録ファイルをオープンできません。：\n";
+constexpr std::string_view kPracticeLockBusy =
+    "別のマスヴォが練習記録を書き込み中です。しばらくしてからもう一度お試しください。";
+
+// The lock's own reason names the achievement record; this file is another.
+std::string LockReason(const std::string& reason) {
+    return reason == kRecordLockBusy ? std::string(kPracticeLockBusy) : reason;
+}
 constexpr int kFields = 9;
 
 bool ParseInt(std::string_view text, int& value) {
@@ -96,7 +103,7 @@ bool AppendPracticeEntry(const std::filesystem::path& file, const PracticeEntry&
         // Started under the lock, so two programs never both write a header.
         const RecordFileLock lock(path);
         if (!lock.locked()) {
-            if (error) *error = kOpenFailed + lock.reason();
+            if (error) *error = kOpenFailed + LockReason(lock.reason());
             return false;
         }
         const bool stillEmpty = ::stat(path.c_str(), &info) != 0 || info.st_size == 0;
@@ -107,7 +114,8 @@ bool AppendPracticeEntry(const std::filesystem::path& file, const PracticeEntry&
         }
     }
     if (!AppendRecordLine(path, PracticeRecordLine(entry), message, kOpenFailed)) {
-        if (error) *error = message;
+        const std::string busy = std::string(kOpenFailed) + kRecordLockBusy;
+        if (error) *error = message == busy ? kOpenFailed + std::string(kPracticeLockBusy) : message;
         return false;
     }
     return true;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "files/cp932.h"
+#include "records/record_lock.h"
 #include "tests/files/temp_folder.h"
 
 namespace masuvo {
@@ -101,6 +102,22 @@ TEST(PracticeRecord, AMissingFileReadsAsEmptyAndAFailedAppendSaysWhy) {
     EXPECT_FALSE(AppendPracticeEntry(folder / "no folder/練習記録.csv", Entry(0, 1, 1, 0, true, 1), &error));
     EXPECT_EQ(error.rfind("練習記録ファイルをオープンできません。：\n", 0), 0u) << error;
     EXPECT_GT(error.size(), std::string("練習記録ファイルをオープンできません。：\n").size());
+}
+
+// Another program appending: the wait (five seconds) ends in a message that
+// names this file, and nothing is written.
+TEST(PracticeRecord, ABusyRecordIsLeftAloneWithAMessage) {
+    TempFolder folder;
+    const std::string path = folder / kPracticeRecordName;
+    std::string error;
+    ASSERT_TRUE(AppendPracticeEntry(path, Entry(0, 1, 1, 0, true, 1), &error)) << error;
+    const std::string before = ReadBytes(path);
+    const RecordFileLock held(path);
+    ASSERT_TRUE(held.locked());
+    EXPECT_FALSE(AppendPracticeEntry(path, Entry(0, 2, 1, 0, true, 1), &error));
+    EXPECT_EQ(error, "練習記録ファイルをオープンできません。：\n"
+                     "別のマスヴォが練習記録を書き込み中です。しばらくしてからもう一度お試しください。");
+    EXPECT_EQ(ReadBytes(path), before);
 }
 
 }  // namespace
