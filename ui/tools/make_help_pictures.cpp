@@ -48,7 +48,6 @@
 #include "engine/board.h"
 #include "engine/brute_force.h"
 #include "engine/step_search.h"
-#include "generator/creation.h"
 #include "records/record_file.h"
 #include "session/headless_view.h"
 #include "session/session_text.h"
@@ -223,16 +222,6 @@ void Consider(std::vector<Position>& best, size_t keep, const Position& p) {
     if (best.size() > keep) best.resize(keep);
 }
 
-// Puzzles created for a technique (as masuvo-cli create --number N --rank R
-// --symmetry S --technique T makes them), read after the sets for the
-// pictures whose technique the sets show only in long chains. The same four
-// numbers always give the same puzzle.
-struct CreatedSource {
-    int number, rank, symmetry, technique;
-};
-const std::vector<CreatedSource> kCreated = {
-};
-
 // Solves every puzzle of the sets one placement at a time and keeps, for
 // every wanted picture, the positions with the shortest chains using it.
 std::vector<std::vector<Position>> FindPositions(const std::string& dataFolder) {
@@ -281,26 +270,6 @@ std::vector<std::vector<Position>> FindPositions(const std::string& dataFolder) 
             if (!IsPuzzleField(givens)) continue;  // headers, comments
             scan(set, ++number, givens);
         }
-    }
-    for (const CreatedSource& source : kCreated) {
-        CreationRequest request;
-        request.number = source.number;
-        request.rank = source.rank;
-        request.symmetry = source.symmetry;
-        request.technique = source.technique;
-        const CreationOutcome outcome = CreateRated(request);
-        // The command that makes the same puzzle, recorded with the picture.
-        const std::string name = "masuvo-cli create --number " + std::to_string(source.number) + " --rank " +
-                                 std::to_string(source.rank) + " --symmetry " + std::to_string(source.symmetry) +
-                                 " --technique " + std::to_string(source.technique);
-        if (outcome.status != CreationStatus::Found) {
-            std::fprintf(stderr, "masuvo-make-help-pictures: %s was not created\n", name.c_str());
-            continue;
-        }
-        std::string givens(81, '.');
-        for (int c = 0; c < 81; ++c)
-            if (outcome.puzzle.value[c / 9][c % 9] != 0) givens[c] = static_cast<char>('0' + outcome.puzzle.value[c / 9][c % 9]);
-        scan(name, 1, givens);
     }
     return best;
 }
@@ -443,10 +412,7 @@ std::string PositionText(const Position& p, bool solvable) {
 std::string Origin(const Wanted& wanted, const Position& p, const char* kind) {
     std::ostringstream html;
     html << "<!-- " << kind << " " << wanted.file << " -->\n";
-    // A created puzzle's name says how to make it again.
-    html << "<!-- " << p.set;
-    if (p.set.rfind("masuvo-cli", 0) != 0) html << ", puzzle " << p.puzzleNumber;
-    html << ", after " << p.placements << " placements";
+    html << "<!-- " << p.set << ", puzzle " << p.puzzleNumber << ", after " << p.placements << " placements";
     if (p.added > 0) html << ", " << p.added << " more digits of the solution";
     html << "; written by masuvo-make-help-pictures -->\n";
     return html.str();
