@@ -26,6 +26,8 @@ public:
     bool Finished() const { return index_ >= Count(); }
     const DrillChoice& Current() const { return choices_[index_]; }
     const std::vector<DrillChoice>& Choices() const { return choices_; }
+    // The drill last begun.
+    const Drill& CurrentDrill() const { return drill_; }
     // Whether a drill is on the board and not answered yet.
     bool Playing() const { return playing_; }
 

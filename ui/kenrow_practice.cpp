@@ -192,7 +192,7 @@ void CKenrowDlg::FinishPractice() {
     practice_.reset();
     drills_.clear();
     if (!entries.empty())
-        OpenResultWindow(PracticeSummaryText(entries), QStringLiteral("練習の結果"), 460, 560);
+        OpenResultWindow(PracticeSummaryText(entries), QStringLiteral("練習の結果"), 600, 560);
 }
 
 void CKenrowDlg::StopPractice() {
