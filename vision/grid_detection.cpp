@@ -211,19 +211,26 @@ bool LocateGrid(const cv::Mat& source, const cv::Mat& grey, bool camera, GridLoc
     // in dark surroundings gives them no outline.
     OutlineSource found = OutlineSource::kWholePicture;
     location.cornerOutside = false;
+    // A plain outline the frame cuts may be other print (a box running off
+    // the page) beside a grid the photographed search still finds whole.
+    bool plainCut = false;
     if (FindGridOutline(grey, corners)) {
         found = OutlineSource::kPlain;
-        if (OutlineCutByFrame(grey, corners)) {
-            found = OutlineSource::kWholePicture;
-            location.cornerOutside = true;
-        }
-    } else {
+        plainCut = OutlineCutByFrame(grey, corners);
+    }
+    if (found != OutlineSource::kPlain || plainCut) {
+        found = OutlineSource::kWholePicture;
         switch (FindPhotoGridOutline(grey, corners)) {
             case PhotoOutline::kFound: found = OutlineSource::kPhoto; break;
             case PhotoOutline::kCornerOutside: location.cornerOutside = true; break;
-            case PhotoOutline::kNone: break;
+            case PhotoOutline::kNone: location.cornerOutside = plainCut; break;
         }
     }
+
+    // An outline is only as good as the lines inside it: one a line off, or
+    // taking in a cell too many or too few, is moved onto the printed
+    // lattice, and refused when no placement fits.
+    if (found != OutlineSource::kWholePicture && !FitLatticeToLines(grey, corners)) return false;
 
     if (camera && preview != nullptr) {
         *preview = source.clone();

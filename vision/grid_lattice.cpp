@@ -24,8 +24,9 @@ constexpr float kDisagreement = kPitch / 10.0f;
 // Where along a short stretch of line the ink lies: the offset, within
 // ±kReach, of the middle of the strongest run of ink, or NaN when no
 // offset is inked over most of the stretch.
+// width (may be null) receives the width of that run.
 template <typename InkAt>
-float LineOffset(InkAt inkAt, int stretch) {
+float LineOffset(InkAt inkAt, int stretch, int* width = nullptr) {
     int scores[2 * kReach + 1];
     int best = 0;
     for (int d = -kReach; d <= kReach; ++d) {
@@ -42,6 +43,7 @@ float LineOffset(InkAt inkAt, int stretch) {
     int from = first, to = first;
     while (from > 0 && scores[from - 1] * 5 >= best * 4) --from;
     while (to < 2 * kReach && scores[to + 1] * 5 >= best * 4) ++to;
+    if (width) *width = to - from + 1;
     return static_cast<float>(from + to) / 2.0f - kReach;
 }
 
@@ -146,6 +148,120 @@ GridLattice FindGridLattice(const cv::Mat& grey, const std::array<cv::Point2f, 4
     GridLattice lattice;
     std::copy(sourcePoints.begin(), sourcePoints.end(), lattice.crossings.begin());
     return lattice;
+}
+
+namespace {
+
+// The corners' grid straightened with a border of a cell all round, and its
+// ink, for measuring the fit.
+cv::Mat StraightInk(const cv::Mat& grey, const std::array<cv::Point2f, 4>& corners) {
+    constexpr float near = kPitch, far = kPitch * 10;
+    const cv::Point2f straight[4] = {{near, near}, {near, far}, {far, far}, {far, near}};
+    const cv::Mat toStraight = cv::getPerspectiveTransform(corners.data(), straight, cv::DECOMP_LU);
+    cv::Mat flat, ink;
+    cv::warpPerspective(grey, flat, toStraight, cv::Size(11 * kPitch, 11 * kPitch), cv::INTER_LINEAR,
+                        cv::BORDER_REPLICATE);
+    cv::adaptiveThreshold(flat, ink, 1, cv::ADAPTIVE_THRESH_MEAN_C, cv::THRESH_BINARY_INV, kPitch / 2 + 1, 6);
+    return ink;
+}
+
+// How the printed lines one way (vertical: x) bear out a placement: how
+// many of the ten lines are found in at least five of their nine cell-long
+// stretches, and whether lines 3 and 6 are thicker than every other inner
+// line found (where the print has thick block lines, a placement a line off
+// has them elsewhere). A line more found outweighs the block lines.
+struct LineEvidence {
+    int lines = 0;
+    bool blocks = false;
+    int Score() const { return 2 * lines + (blocks ? 1 : 0); }
+};
+
+LineEvidence LinesOneWay(const cv::Mat& ink, bool vertical) {
+    LineEvidence evidence;
+    std::array<bool, 10> found{};
+    std::array<float, 10> width{};
+    for (int k = 0; k <= 9; ++k) {
+        const int at = kPitch * (k + 1);
+        int stretches = 0;
+        std::vector<int> widths;
+        for (int n = 0; n < 9; ++n) {
+            const int start = kPitch * (n + 1);
+            int w = 0;
+            const float offset = LineOffset(
+                [&](int d, int t) {
+                    return static_cast<int>(vertical ? ink.at<unsigned char>(start + t, at + d)
+                                                     : ink.at<unsigned char>(at + d, start + t));
+                },
+                kPitch, &w);
+            if (std::isnan(offset)) continue;
+            ++stretches;
+            widths.push_back(w);
+        }
+        found[k] = stretches >= 5;
+        evidence.lines += found[k];
+        if (!widths.empty()) {
+            std::nth_element(widths.begin(), widths.begin() + widths.size() / 2, widths.end());
+            width[k] = static_cast<float>(widths[widths.size() / 2]);
+        }
+    }
+    float thin = 0.0f;
+    for (int k : {1, 2, 4, 5, 7, 8})
+        if (found[k]) thin = std::max(thin, width[k]);
+    evidence.blocks = found[3] && found[6] && std::min(width[3], width[6]) > thin;
+    return evidence;
+}
+
+// The corners with the left and right sides (vertical) or the top and bottom
+// ones moved by the given shares of the grid's width or height, along the
+// grid's perspective.
+std::array<cv::Point2f, 4> MoveSides(const std::array<cv::Point2f, 4>& corners, bool vertical, double first,
+                                     double second) {
+    const cv::Point2f unit[4] = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
+    const cv::Mat toPicture = cv::getPerspectiveTransform(unit, corners.data(), cv::DECOMP_LU);
+    std::vector<cv::Point2f> moved(unit, unit + 4), result;
+    for (cv::Point2f& p : moved) {
+        float& along = vertical ? p.x : p.y;
+        along = along == 0 ? static_cast<float>(first) : 1.0f + static_cast<float>(second);
+    }
+    cv::perspectiveTransform(moved, result, toPicture);
+    return {result[0], result[1], result[2], result[3]};
+}
+
+}  // namespace
+
+LatticeFit MeasureLatticeFit(const cv::Mat& grey, const std::array<cv::Point2f, 4>& corners) {
+    const cv::Mat ink = StraightInk(grey, corners);
+    return {LinesOneWay(ink, true).lines / 10.0, LinesOneWay(ink, false).lines / 10.0};
+}
+
+bool FitLatticeToLines(const cv::Mat& grey, std::array<cv::Point2f, 4>& corners) {
+    const cv::Mat ink = StraightInk(grey, corners);
+    std::array<cv::Point2f, 4> placed = corners;
+    for (bool vertical : {true, false}) {
+        const LineEvidence seen = LinesOneWay(ink, vertical);
+        // Every line where it belongs, block lines too: nothing to move.
+        if (seen.lines == 10 && seen.blocks) continue;
+        // One cell over either way; one cell more on either side (an outer
+        // line missed: the grid seen is eight cells); one cell fewer on
+        // either side (print beside the grid taken in: ten cells). Only a
+        // placement the lines bear out better replaces the one found.
+        constexpr double kMoves[][2] = {{-1.0 / 9, -1.0 / 9}, {1.0 / 9, 1.0 / 9}, {-1.0 / 8, 0},
+                                        {0, 1.0 / 8},         {1.0 / 10, 0},      {0, -1.0 / 10}};
+        LineEvidence best = seen;
+        std::array<cv::Point2f, 4> chosen = placed;
+        for (const auto& move : kMoves) {
+            const std::array<cv::Point2f, 4> moved = MoveSides(placed, vertical, move[0], move[1]);
+            const LineEvidence evidence = LinesOneWay(StraightInk(grey, moved), vertical);
+            if (evidence.Score() > best.Score()) {
+                best = evidence;
+                chosen = moved;
+            }
+        }
+        if (best.lines < kLinesNeeded) return false;
+        placed = chosen;
+    }
+    corners = placed;
+    return true;
 }
 
 cv::Mat WarpGridLattice(const cv::Mat& grey, const GridLattice& lattice, int side, float extra) {

@@ -24,6 +24,29 @@ struct GridLattice {
 // disagrees with its neighbours, is placed by its neighbours' shifts.
 GridLattice FindGridLattice(const cv::Mat& grey, const std::array<cv::Point2f, 4>& corners);
 
+// How well the printed lines bear out the grid the corners (TL, BL, BR, TR)
+// put: for the vertical lines (x) and the horizontal ones (y), the share of
+// the ten lines found along most of their length within a quarter of a
+// cell of where the corners put them. A grid read a line off, or with a
+// line too many or too few in it, leaves most of its lines between cells.
+struct LatticeFit {
+    double x = 0.0;
+    double y = 0.0;
+};
+LatticeFit MeasureLatticeFit(const cv::Mat& grey, const std::array<cv::Point2f, 4>& corners);
+
+// How many of the ten lines each way a grid must show to be read.
+constexpr int kLinesNeeded = 7;
+
+// Checks the corners against the printed lines and, where some line is
+// missing one way or the block lines are not seen at lines 3 and 6, tries that way's sides moved by a cell: the grid one
+// cell over, or with one cell more or fewer taken in (an outer line missed,
+// or other print beside the grid taken for it), and takes the placement
+// whose lines, then block lines, are best borne out.
+// Returns false, leaving the corners as they were, when even that shows
+// fewer than kLinesNeeded lines.
+bool FitLatticeToLines(const cv::Mat& grey, std::array<cv::Point2f, 4>& corners);
+
 // The grey picture warped onto side × side pixels with the lattice's lines
 // at multiples of (side + extra) / 9, every cell by the perspective of its
 // own four crossings; pixels from outside the picture are 0. With a lattice

@@ -69,19 +69,33 @@ bool SideCutByPictureEdge(const std::vector<cv::Point>& shape, const cv::Mat& in
             const int from = std::min(vertical ? a.y : a.x, vertical ? b.y : b.x);
             const int to = std::max(vertical ? a.y : a.x, vertical ? b.y : b.x);
             if (to - from < minimum) continue;
-            // The best inked of the lines of pixels next to the edge.
+            // The best inked of the lines of pixels next to the edge; the
+            // outermost one is left out, as the local threshold often inks
+            // it along a darker edge of the picture.
             int best = 0;
-            for (int d = 0; d <= kReach; ++d) {
+            for (int d = 1; d <= kReach; ++d) {
                 const int line = at == 0 ? d : at - d;
                 int inked = 0;
                 for (int t = from; t <= to; ++t)
                     inked += (vertical ? ink.at<unsigned char>(t, line) : ink.at<unsigned char>(line, t)) != 0;
                 best = std::max(best, inked);
             }
-            if (best * 2 < to - from + 1) return true;
+            if (best * 3 < 2 * (to - from + 1)) return true;
         }
     }
     return false;
+}
+
+// A grid running out of the picture: a rectangle at least half the
+// picture's smaller side each way (smaller ones are a block of a grid) that
+// stays off at least one edge of the picture by more than a fiftieth of its
+// size (one reaching all four edges is a picture cropped to a grid printed
+// without an outline).
+bool LargeAndOffAnEdge(const cv::Rect& r, int width, int height) {
+    const int half = std::min(width, height) / 2;
+    if (r.width < half || r.height < half) return false;
+    const int reach = std::max(kReach, std::min(width, height) / 50);
+    return r.x > reach || r.y > reach || r.x + r.width < width - reach || r.y + r.height < height - reach;
 }
 
 bool CutByPictureEdge(const std::vector<cv::Point>& hull, const cv::Mat& ink) {
@@ -120,16 +134,20 @@ PhotoOutline FindPhotoGridOutline(const cv::Mat& grey, Corners& corners) {
             cv::approxPolyDP(hull, quad, share * perimeter, true);
             if (quad.size() <= 4) break;
         }
+        Corners c;
+        const bool square = quad.size() == 4 && OrderByDiagonals(quad, c) && PlausibleGrid(c);
         // A solid outline (not a spread of print) that the frame cuts is no
         // grid to read, even where the cut is small enough to pass for a
-        // quadrilateral.
-        if (cv::contourArea(contour) >= 0.85 * cv::contourArea(hull) && CutByPictureEdge(hull, ink)) {
+        // quadrilateral. Nor is a square one partly inside the picture:
+        // with its outer line outside, a grid's cells open onto the edge and
+        // its outline is far from solid.
+        const bool solid = cv::contourArea(contour) >= 0.85 * cv::contourArea(hull);
+        const bool partlyInside = square && LargeAndOffAnEdge(r, width, height);
+        if ((solid || partlyInside) && CutByPictureEdge(hull, ink)) {
             cut = true;
             continue;
         }
-        if (quad.size() != 4) continue;
-        Corners c;
-        if (!OrderByDiagonals(quad, c) || !PlausibleGrid(c)) continue;
+        if (!square) continue;
         // The outer edge of a grid encloses the whole quadrilateral; a
         // cluster of print spread as widely does not.
         const double area = cv::contourArea(quad);

@@ -270,6 +270,47 @@ TEST(DetectGrid, FallsBackToTheEnclosingRectangle) {
                       2.0f);
 }
 
+// A grid whose outer line is faint, broken or missing on one side, beside
+// other print, is found where it is printed: never a line off, which would
+// read every digit in the wrong cell.
+TEST(DetectGrid, FindsAGridWithAFaintOrBrokenOutlineWithoutAShift) {
+    const Corners corners = {{{150, 60}, {150, 510}, {600, 510}, {600, 60}}};
+    const auto grid = [](int outline, cv::Scalar colour) {
+        cv::Mat flat = FlatGrid(450, kDigits, 0);
+        if (outline > 0) cv::rectangle(flat, cv::Point(0, 0), cv::Point(449, 449), colour, outline);
+        return flat;
+    };
+    cv::Mat faint = grid(3, cv::Scalar(200, 200, 200));
+    cv::Mat broken = grid(6, kBlack);
+    // Gaps in all four sides of the outline, away from the inner lines.
+    for (int t = 15; t < 450; t += 50) {
+        cv::rectangle(broken, cv::Rect(0, t, 6, 20), kWhite, cv::FILLED);
+        cv::rectangle(broken, cv::Rect(444, t, 6, 20), kWhite, cv::FILLED);
+        cv::rectangle(broken, cv::Rect(t, 0, 20, 6), kWhite, cv::FILLED);
+        cv::rectangle(broken, cv::Rect(t, 444, 20, 6), kWhite, cv::FILLED);
+    }
+    cv::Mat leftMissing = grid(6, kBlack);
+    cv::rectangle(leftMissing, cv::Rect(0, 0, 4, 450), kWhite, cv::FILLED);
+    struct Case {
+        const char* name;
+        cv::Mat flat;
+    };
+    const Case cases[] = {{"faint", faint},
+                          {"broken", broken},
+                          {"left line missing", leftMissing},
+                          {"left line missing, a rule a cell beside it", leftMissing}};
+    for (const Case& c : cases) {
+        cv::Mat picture = OnCanvas(c.flat, {800, 600}, corners);
+        if (std::string(c.name).find("rule") != std::string::npos)
+            cv::line(picture, cv::Point(100, 60), cv::Point(100, 510), kBlack, 5);
+        // A column of text just beside the grid.
+        for (int y = 70; y < 500; y += 18) cv::putText(picture, "lorem ipsum", cv::Point(20, y), cv::FONT_HERSHEY_SIMPLEX, 0.5, kBlack, 1);
+        GridDetection found;
+        EXPECT_TRUE(DetectGrid(picture, 0, 1, false, found)) << c.name;
+        ExpectCornersNear(found, corners, 12.0f);
+    }
+}
+
 TEST(DetectGrid, RefusesPicturesAndParametersItCannotUse) {
     const cv::Mat picture = FlatGrid(270, kDigits);
     cv::Mat grey;

@@ -121,5 +121,51 @@ TEST(GridLattice, WarpPutsTheLinesOnThePitch) {
     }
 }
 
+// Corners a line off, or taking in a cell too many or too few, are moved
+// onto the printed lattice; corners on no lattice at all are refused.
+TEST(GridLattice, MovesCornersOntoThePrintedLines) {
+    const BentGrid grid(0.0);
+    cv::Mat grey, framed, blank(600, 600, CV_8UC1, cv::Scalar(245));
+    cv::cvtColor(grid.picture, grey, cv::COLOR_BGR2GRAY);
+    // A rule printed a cell to the right of the grid: a placement a line to
+    // the right then finds ten lines too, but not the thick block lines.
+    // Its block lines printed thick, as most puzzles print them.
+    framed = grey.clone();
+    for (int at : {210, 360}) {
+        cv::line(framed, cv::Point(at, 60), cv::Point(at, 510), cv::Scalar(30), 6);
+        cv::line(framed, cv::Point(60, at), cv::Point(510, at), cv::Scalar(30), 6);
+    }
+    cv::line(framed, cv::Point(560, 40), cv::Point(560, 530), cv::Scalar(30), 2);
+    // Left, top, right, bottom of the grid the corners claim.
+    struct Case {
+        const char* name;
+        const cv::Mat& picture;
+        float left, top, right, bottom;
+    };
+    const Case cases[] = {{"right", grey, 60, 60, 510, 510},
+                          {"a cell to the right", grey, 110, 60, 560, 60 + 450},
+                          {"a cell up", grey, 60, 10, 510, 460},
+                          {"the left column missed", grey, 60 + 50, 60, 510, 510},
+                          {"the bottom row missed", grey, 60, 60, 510, 460},
+                          {"a column of other print taken in", grey, 10, 60, 510, 510},
+                          {"a row of other print taken in, a cell off sideways", grey, 110, 60, 560, 560},
+                          {"a cell to the right, onto a rule", framed, 110, 60, 560, 510},
+                          {"right, beside a rule", framed, 60, 60, 510, 510}};
+    for (const Case& c : cases) {
+        std::array<cv::Point2f, 4> corners = {cv::Point2f(c.left, c.top), cv::Point2f(c.left, c.bottom),
+                                              cv::Point2f(c.right, c.bottom), cv::Point2f(c.right, c.top)};
+        ASSERT_TRUE(FitLatticeToLines(c.picture, corners)) << c.name;
+        const cv::Point2f expected[4] = {{60, 60}, {60, 510}, {510, 510}, {510, 60}};
+        for (int k = 0; k < 4; ++k) {
+            EXPECT_NEAR(corners[k].x, expected[k].x, 2.0) << c.name << " corner " << k;
+            EXPECT_NEAR(corners[k].y, expected[k].y, 2.0) << c.name << " corner " << k;
+        }
+    }
+    std::array<cv::Point2f, 4> corners = {cv::Point2f(60, 60), cv::Point2f(60, 510), cv::Point2f(510, 510),
+                                          cv::Point2f(510, 60)};
+    EXPECT_FALSE(FitLatticeToLines(blank, corners));
+    EXPECT_EQ(corners[0], cv::Point2f(60, 60));
+}
+
 }  // namespace
 }  // namespace masuvo
