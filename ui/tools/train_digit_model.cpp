@@ -11,6 +11,7 @@
 //
 //   masuvo-train-digits --out resources/Masuvo.dat [--seed N] [--boards N]
 //                       [--epochs N] [--digits FOLDER]...
+//                       [--photos FOLDER --photo-list FILE [--photo-copies N]]
 
 #include <algorithm>
 #include <cmath>
@@ -31,6 +32,8 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QPainterPath>
+#include <QPen>
 
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
@@ -57,6 +60,12 @@ struct Options {
     int testBoards = 40;
     int epochs = 10;
     std::vector<std::string> digitsFolders;
+    // Photographs with their truth (NAME.dat beside each picture), named one
+    // a line in photoList; each is read as is and in photoCopies - 1 more
+    // copies blurred and saved again as JPEG.
+    std::string photoFolder;
+    std::string photoList;
+    int photoCopies = 4;
 };
 
 // One training example: a cell input and its digit index 0..8, or -1 for a
@@ -179,6 +188,69 @@ void PaintDigitImage(QPainter& painter, const cv::Mat& digit, const QRectF& rect
     painter.drawImage(rect, mask);
 }
 
+// How one paper prints its digits: newspapers often set them in a
+// condensed face, and some faces have a 4 whose top is open (two strokes
+// that do not meet), which a closed 4 never teaches and which looks much
+// like a 6 once blurred.
+struct PrintStyle {
+    double condense = 1.0;  // horizontal scale of every digit
+    bool openFour = false;
+    double fourHeight = 0.0;  // pixels, the digits' cap height
+    double fourWidth = 0.0;
+    double fourStroke = 0.0;
+    double fourSlant = 0.0;    // how far the left stroke leans in at its top, share of the width
+    double fourStemTop = 0.0;  // where the stem starts, share of the height from the top
+    double fourBar = 0.0;      // height of the bar, share of the height from the top
+    double fourStem = 0.0;     // x of the stem, share of the width
+};
+
+PrintStyle ChoosePrintStyle(Random& random, const QFont& font) {
+    PrintStyle style;
+    if (random.Chance(0.35)) style.condense = random.Uniform(0.62, 0.92);
+    style.openFour = random.Chance(0.3);
+    const double cap = QFontMetricsF(font).capHeight();
+    style.fourHeight = (cap > 0 ? cap : font.pixelSize() * 0.7) * random.Uniform(0.95, 1.05);
+    style.fourWidth = style.fourHeight * random.Uniform(0.55, 0.8) * style.condense;
+    style.fourStroke = style.fourHeight * random.Uniform(0.08, 0.22);
+    style.fourSlant = random.Chance(0.5) ? 0.0 : random.Uniform(0.05, 0.3);
+    style.fourStemTop = random.Chance(0.5) ? 0.0 : random.Uniform(0.1, 0.35);
+    style.fourBar = random.Uniform(0.58, 0.75);
+    style.fourStem = random.Uniform(0.62, 0.8);
+    return style;
+}
+
+// Prints one digit centred in rect in the paper's style.
+void PrintDigit(QPainter& painter, const PrintStyle& style, const QRectF& rect, int digit, QColor ink) {
+    if (digit == 4 && style.openFour) {
+        const double h = style.fourHeight, w = style.fourWidth;
+        const QPointF origin = rect.center() - QPointF(w / 2, h / 2);
+        const auto at = [&](double x, double y) { return origin + QPointF(x * w, y * h); };
+        QPainterPath path;
+        path.moveTo(at(style.fourSlant, 0.0));
+        path.lineTo(at(0.0, style.fourBar));
+        path.lineTo(at(1.0, style.fourBar));
+        path.moveTo(at(style.fourStem, style.fourStemTop));
+        path.lineTo(at(style.fourStem, 1.0));
+        painter.save();
+        painter.setPen(QPen(ink, style.fourStroke, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(path);
+        painter.restore();
+        return;
+    }
+    if (style.condense == 1.0) {
+        painter.drawText(rect, Qt::AlignCenter, QString::number(digit));
+        return;
+    }
+    painter.save();
+    painter.translate(rect.center());
+    painter.scale(style.condense, 1.0);
+    const double width = rect.width() / style.condense;
+    painter.drawText(QRectF(-width / 2, -rect.height() / 2, width, rect.height()), Qt::AlignCenter,
+                     QString::number(digit));
+    painter.restore();
+}
+
 Board DrawBoard(Random& random, const std::vector<QString>& fonts, const std::vector<std::vector<cv::Mat>>& images) {
     Board board;
     const int width = random.Int(420, 1000);
@@ -245,6 +317,7 @@ Board DrawBoard(Random& random, const std::vector<QString>& fonts, const std::ve
                                            : QColor(inkGrey, inkGrey, inkGrey);
     painter.setPen(ink);
     const bool useImages = !images[0].empty() && random.Chance(0.35);
+    const PrintStyle style = ChoosePrintStyle(random, font);
 
     // The givens follow the rules (a shuffled solved grid), so that the
     // board vote weighs the runs as it does for a real puzzle.
@@ -277,7 +350,7 @@ Board DrawBoard(Random& random, const std::vector<QString>& fonts, const std::ve
             const double s = pitch * random.Uniform(0.7, 1.0);
             PaintDigitImage(painter, picture, QRectF(rect.center().x() - s / 2, rect.center().y() - s / 2, s, s), ink);
         } else {
-            painter.drawText(rect, Qt::AlignCenter, QString::number(digit));
+            PrintDigit(painter, style, rect, digit, ink);
         }
     }
     painter.end();
@@ -460,6 +533,87 @@ void HarvestBoard(const Board& board, Random& random, std::vector<Sample>& sampl
         }
 }
 
+// ---------------------------------------------------------------- photographs
+
+// The 81 digits of a truth file: two lines about the camera, then nine rows
+// of nine digits, 0 for an empty cell.
+bool ReadTruth(const std::filesystem::path& path, std::array<int, 81>& digits) {
+    std::ifstream file(path);
+    std::string line;
+    for (int k = 0; k < 2 && std::getline(file, line); ++k) {
+    }
+    int count = 0;
+    char c;
+    while (count < 81 && file.get(c))
+        if (c >= '0' && c <= '9') digits[count++] = c - '0';
+    return count == 81;
+}
+
+// A copy of the picture as a worse camera would have taken it.
+cv::Mat Degrade(const cv::Mat& picture, Random& random) {
+    cv::Mat worse;
+    const double sigma = random.Uniform(0.6, 2.2);
+    cv::GaussianBlur(picture, worse, cv::Size(), sigma);
+    const QImage rgb(worse.data, worse.cols, worse.rows, static_cast<qsizetype>(worse.step), QImage::Format_BGR888);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    rgb.save(&buffer, "JPEG", random.Int(20, 80));
+    masuvo::PictureFailure failure;
+    cv::Mat decoded;
+    if (masuvo::DecodePictureBytes(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                                   static_cast<size_t>(bytes.size()), decoded, failure))
+        return decoded;
+    return worse;
+}
+
+// Cuts the cells of one picture whose digits are known in every run of a
+// still picture, as HarvestBoard does for a drawn one; false when no grid is
+// found in it.
+bool HarvestPicture(const cv::Mat& picture, const std::array<int, 81>& digits, std::vector<Sample>& samples) {
+    const cv::Mat grey = masuvo::GreyPicture(picture);
+    masuvo::GridLocation location;
+    if (!masuvo::LocateGrid(picture, grey, false, location)) return false;
+    for (const masuvo::RecognitionRun& run : masuvo::RecognitionRuns(false)) {
+        masuvo::GridDetection detection;
+        if (!masuvo::CutGrid(grey, location, run.scaleStep, run.pass, false, detection)) continue;
+        for (int cell = 0; cell < 81; ++cell) {
+            const masuvo::GridCell& result = detection.cells[cell];
+            if (result.empty) continue;
+            Sample sample;
+            sample.input.assign(result.input.begin(), result.input.end());
+            sample.label = digits[cell] - 1;
+            samples.push_back(std::move(sample));
+        }
+    }
+    return true;
+}
+
+// The listed photographs' cells; returns how many photos gave a grid.
+int HarvestPhotos(const Options& options, Random& random, std::vector<Sample>& samples) {
+    namespace fs = std::filesystem;
+    std::ifstream list(options.photoList);
+    std::string name;
+    int used = 0;
+    while (std::getline(list, name)) {
+        if (name.empty() || name[0] == '#') continue;
+        const fs::path path = fs::path(options.photoFolder) / name;
+        std::array<int, 81> digits{};
+        cv::Mat picture;
+        masuvo::PictureFailure failure;
+        if (!ReadTruth(fs::path(path).replace_extension(".dat"), digits) ||
+            !masuvo::DecodePictureFile(path.string(), picture, failure)) {
+            std::fprintf(stderr, "masuvo-train-digits: %s or its truth cannot be read, skipped\n", path.c_str());
+            continue;
+        }
+        bool found = false;
+        for (int copy = 0; copy < options.photoCopies; ++copy)
+            found = HarvestPicture(copy == 0 ? picture : Degrade(picture, random), digits, samples) || found;
+        used += found;
+    }
+    return used;
+}
+
 // ---------------------------------------------------------------- network
 
 struct Network {
@@ -624,8 +778,14 @@ bool ParseOptions(int argc, char** argv, Options& options) {
         else if (arg == "--test-boards" && hasValue) options.testBoards = std::atoi(argv[++k]);
         else if (arg == "--epochs" && hasValue) options.epochs = std::atoi(argv[++k]);
         else if (arg == "--digits" && hasValue) options.digitsFolders.push_back(argv[++k]);
+        else if (arg == "--photos" && hasValue) options.photoFolder = argv[++k];
+        else if (arg == "--photo-list" && hasValue) options.photoList = argv[++k];
+        else if (arg == "--photo-copies" && hasValue) options.photoCopies = std::atoi(argv[++k]);
         else return false;
     }
+    // Photos only from a written list: the ones kept for measuring must
+    // never be trained on by accident.
+    if (options.photoFolder.empty() != options.photoList.empty() || options.photoCopies < 1) return false;
     return !options.out.empty() && options.boards > 0 && options.epochs > 0 && options.testBoards >= 0;
 }
 
@@ -635,7 +795,7 @@ int main(int argc, char** argv) {
     Options options;
     if (!ParseOptions(argc, argv, options)) {
         std::fputs("usage: masuvo-train-digits --out PATH [--seed N] [--boards N] [--test-boards N] [--epochs N] "
-                   "[--digits FOLDER]...\n",
+                   "[--digits FOLDER]... [--photos FOLDER --photo-list FILE [--photo-copies N]]\n",
                    stderr);
         return 2;
     }
@@ -670,6 +830,11 @@ int main(int argc, char** argv) {
         Board board = DrawBoard(random, fonts, images);
         Photograph(random, board);
         HarvestBoard(board, random, samples, harvest);
+    }
+    if (!options.photoFolder.empty()) {
+        const size_t before = samples.size();
+        const int used = HarvestPhotos(options, random, samples);
+        std::printf("%d photos with a grid found, %zu cells\n", used, samples.size() - before);
     }
     size_t unlabelled = 0;
     for (const Sample& s : samples) unlabelled += s.label < 0;
