@@ -211,26 +211,32 @@ bool LocateGrid(const cv::Mat& source, const cv::Mat& grey, bool camera, GridLoc
     // in dark surroundings gives them no outline.
     OutlineSource found = OutlineSource::kWholePicture;
     location.cornerOutside = false;
-    // A plain outline the frame cuts may be other print (a box running off
-    // the page) beside a grid the photographed search still finds whole.
+    // An outline is only as good as the lines inside it: one a line off, or
+    // taking in a cell too many or too few, is moved onto the printed
+    // lattice (FitLatticeToLines), and not taken when no placement fits.
+    // A plain outline the frame cuts, or one no lattice fits, may be other
+    // print (a box running off the page, the visible part of a grid running
+    // out of it) beside a grid the photographed search still finds whole.
     bool plainCut = false;
     if (FindGridOutline(grey, corners)) {
         found = OutlineSource::kPlain;
         plainCut = OutlineCutByFrame(grey, corners);
+        if (plainCut || !FitLatticeToLines(grey, corners)) found = OutlineSource::kWholePicture;
     }
-    if (found != OutlineSource::kPlain || plainCut) {
-        found = OutlineSource::kWholePicture;
+    if (found != OutlineSource::kPlain) {
+        bool misfit = false;
         switch (FindPhotoGridOutline(grey, corners)) {
-            case PhotoOutline::kFound: found = OutlineSource::kPhoto; break;
+            case PhotoOutline::kFound:
+                found = OutlineSource::kPhoto;
+                misfit = !FitLatticeToLines(grey, corners);
+                break;
             case PhotoOutline::kCornerOutside: location.cornerOutside = true; break;
             case PhotoOutline::kNone: location.cornerOutside = plainCut; break;
         }
+        // A grid that was found but fits no lattice is not read as the
+        // whole picture either.
+        if (misfit) return false;
     }
-
-    // An outline is only as good as the lines inside it: one a line off, or
-    // taking in a cell too many or too few, is moved onto the printed
-    // lattice, and refused when no placement fits.
-    if (found != OutlineSource::kWholePicture && !FitLatticeToLines(grey, corners)) return false;
 
     if (camera && preview != nullptr) {
         *preview = source.clone();

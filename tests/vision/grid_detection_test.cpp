@@ -311,6 +311,26 @@ TEST(DetectGrid, FindsAGridWithAFaintOrBrokenOutlineWithoutAShift) {
     }
 }
 
+// A grid that runs out of the picture, past one side or one corner, is
+// refused as such rather than found as a smaller grid or not at all: the
+// cells open onto the edge make its outline far from solid.
+TEST(DetectGrid, TellsAGridRunningOutOfThePicture) {
+    const cv::Mat page = OnCanvas(FlatGrid(450, kDigits, 2), {800, 600}, {{{150, 60}, {150, 510}, {600, 510}, {600, 60}}});
+    struct Case {
+        const char* name;
+        cv::Rect crop;
+    };
+    const Case cases[] = {{"top line outside", {100, 80, 560, 470}},
+                          {"top and bottom lines outside", {100, 80, 560, 420}},
+                          {"top-left corner outside", {170, 80, 500, 470}}};
+    for (const Case& c : cases) {
+        const cv::Mat picture = page(c.crop).clone();
+        GridLocation location;
+        EXPECT_FALSE(LocateGrid(picture, GreyPicture(picture), false, location)) << c.name;
+        EXPECT_TRUE(location.cornerOutside) << c.name;
+    }
+}
+
 TEST(DetectGrid, RefusesPicturesAndParametersItCannotUse) {
     const cv::Mat picture = FlatGrid(270, kDigits);
     cv::Mat grey;
