@@ -20,6 +20,7 @@
 #include "records/practice_progress.h"
 #include "tools/technique_profile_builder.h"
 #include "ui/practice_charts.h"
+#include "ui/result_dlg.h"
 
 using namespace Qt::StringLiterals;
 using masuvo::DrillChoice;
@@ -215,6 +216,15 @@ QWidget* CPracticeWindow::BuildProgressPage() {
     progressText_->setFont(FixedFont());
     progressText_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     progressText_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // The same text in a result window, to save or copy.
+    auto* asText = new QPushButton(u"結果表示で開く"_s, page);
+    asText->setObjectName(u"progressAsText"_s);
+    connect(asText, &QPushButton::clicked, this, [this] {
+        QString text = progressTechnique_->currentText() + u"\n\n"_s + progressText_->text();
+        text.replace(u"\n"_s, u"\r\n"_s);
+        auto* window = new CResultDlg(text, u"推移 ・ "_s + progressTechnique_->currentText(), 560, 420, 1.0, 1.0, this);
+        window->show();
+    });
     auto* layout = new QVBoxLayout(page);
     auto* row = new QHBoxLayout;
     auto* label = new QLabel(u"解法："_s, page);
@@ -222,6 +232,7 @@ QWidget* CPracticeWindow::BuildProgressPage() {
     row->addWidget(label);
     row->addWidget(progressTechnique_);
     row->addStretch(1);
+    row->addWidget(asText);
     layout->addLayout(row);
     layout->addWidget(weeksChart_, 2);
     layout->addWidget(progressText_, 1);

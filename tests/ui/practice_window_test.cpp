@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -26,6 +27,7 @@
 #include "records/practice_record.h"
 #include "ui/practice_charts.h"
 #include "ui/practice_window.h"
+#include "ui/result_dlg.h"
 
 using namespace Qt::StringLiterals;
 using masuvo::DrillChoice;
@@ -182,6 +184,14 @@ void PracticeWindowTest::showsATechniquesWeeks() {
     const QString text = window.findChild<QLabel*>(u"progressText"_s)->text();
     QVERIFY2(text.contains(u"2026/11/16 ■■■■■■■■■■■■■■■■■■■■■■ 2.17 (2問)"_s), qPrintable(text));
     QVERIFY2(text.contains(u"2026/12/07 ■■■■■■■■ 0.75 (1問)"_s), qPrintable(text));
+
+    // The same text bars in a result window.
+    window.findChild<QPushButton*>(u"progressAsText"_s)->click();
+    auto* result = window.findChild<CResultDlg*>();
+    QVERIFY(result);
+    QCOMPARE(result->windowTitle(), u"推移 ・ 対角線"_s);
+    QVERIFY(result->findChild<QPlainTextEdit*>()->toPlainText().contains(u"2026/12/07 ■■■■■■■■ 0.75 (1問)"_s));
+    result->close();
 }
 
 void PracticeWindowTest::anEmptyFolderOffersTheBasicTechniques() {
