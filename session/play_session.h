@@ -285,6 +285,8 @@ private:
         int32_t selCol;
     };
     ReviewSnapshot reviewSnapshot_{};
+    // The message of the last completion, shown again when a review ends.
+    std::string completionMessage_;
 };
 
 // Fills a solver board's grid from 81 row-major values.

@@ -376,6 +376,7 @@ void PlaySession::CheckState(bool interactive, const std::string& messageIn, boo
             std::string result;
             CompletePuzzle(result);
             message += result;
+            completionMessage_ = message;
         }
         view_.EnableControl(Control::StartButton, false);
         view_.EnableControl(Control::ResetButton, true);
@@ -453,6 +454,8 @@ void PlaySession::BeginReview() {
 void PlaySession::EndReview() {
     if (!log.empty() && log.back().text == "-") {
         ShowLogEntry(static_cast<int>(log.size()) - 1);
+        // The score stays in view after the review, as it was before it.
+        view_.SetText(Field::Message, completionMessage_);
         return;
     }
     // Without a completion entry the last move's board is not the board the

@@ -5,6 +5,9 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
+#include <algorithm>
+#include <cmath>
 #include <functional>
 
 #include "ui/board_painter.h"
@@ -57,6 +60,22 @@ QPushButton* MakeButton(QWidget* parent, const QString& objectName, const QStrin
     button->setFocusPolicy(Qt::NoFocus);
     button->setAutoDefault(false);
     return button;
+}
+
+// The height that shows the longest result of a completion whole at the
+// area's width: four-digit figures, after a digit's own completion line.
+int MessageHeightForResult(const QPlainTextEdit& area) {
+    static const QString kLongestResult = QStringLiteral(
+        "9 が完了しました。すべて完成しました。\n"
+        "難易度：12,345、ペナルティ：1,234、解答時間：12,345、余力度：-12,345 (-100.0%)\n"
+        "実行度：12,345");
+    QTextDocument document;
+    document.setDefaultFont(area.font());
+    document.setDocumentMargin(area.document()->documentMargin());
+    document.setPlainText(kLongestResult);
+    const int frame = 2 * area.frameWidth();
+    document.setTextWidth(area.width() - frame);
+    return static_cast<int>(std::ceil(document.size().height())) + frame;
 }
 
 }  // namespace
@@ -201,6 +220,8 @@ void CKenrowDlg::LayoutControls() {
     place(status_, 130, B + 40, B - 109, 20);
     place(name_, B + 50, B + 40, 270, 20);
     place(message_, 20, B + 70, B + 1, 60);
+    message_->setFont(font());
+    message_->resize(message_->width(), std::max(message_->height(), MessageHeightForResult(*message_)));
     place(widget("createButton"), B + 45, S * 30 / 50, 80, h);
     place(widget("clearAllButton"), B + 245, S * 30 / 50, 80, h);
     place(widget("startButton"), B + 45, S * 65 / 50, 80, S * 30 / 50);
@@ -236,8 +257,10 @@ void CKenrowDlg::LayoutControls() {
     place(version_, B + 50, B + 98, 270, 20);
     place(secondInfo_, B + 50, B + 114, 270, 20);
 
-    // The client area holds the last control and a margin like the left one.
-    client_->setFixedSize(static_cast<int>(X(B + 350)), static_cast<int>(Y(B + 150)));
+    // The client area holds the last control and a margin like the left one,
+    // and below the message area a margin like the board's.
+    const int bottom = std::max(static_cast<int>(Y(B + 150)), message_->geometry().bottom() + 1 + static_cast<int>(Y(20)));
+    client_->setFixedSize(static_cast<int>(X(B + 350)), bottom);
 
     for (QWidget* w : client_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         if (auto* button = qobject_cast<QPushButton*>(w)) FitFont(button, button->text());
@@ -246,7 +269,6 @@ void CKenrowDlg::LayoutControls() {
         if (auto* field = qobject_cast<QLineEdit*>(w); field != nullptr && field != name_)
             FitFont(field, QStringLiteral("000分 00秒"));
     }
-    message_->setFont(font());
     setFixedSize(client_->width(), client_->height() + menuWidget()->sizeHint().height());
 }
 

@@ -289,6 +289,8 @@ TEST_F(SessionTest, ReviewShowsMovesAndReturnsToTheCompletedBoard) {
     ASSERT_EQ(session.mode, 3);
     ASSERT_EQ(session.log.size(), 5u);
     const int32_t penalty = session.penalty;
+    const std::string result = view.texts[Field::Message];
+    ASSERT_NE(result.find("実行度："), std::string::npos);
 
     view.ClearRecords();
     session.BeginReview();
@@ -304,10 +306,14 @@ TEST_F(SessionTest, ReviewShowsMovesAndReturnsToTheCompletedBoard) {
     EXPECT_EQ(session.penalty, penalty);  // the review charges nothing
     EXPECT_TRUE(view.sounds.empty());
 
+    EXPECT_EQ(view.texts[Field::Message], "");
+
     session.EndReview();
     EXPECT_EQ(session.BoardText(), kSolution);
     EXPECT_EQ(session.mode, 3);
     EXPECT_FALSE(view.Enabled(Control::CandidatesButton));
+    // The score is back in the message area, whole.
+    EXPECT_EQ(view.texts[Field::Message], result);
 }
 
 TEST_F(SessionTest, ReviewWithoutACompletionEntryReturnsToTheBoardItLeft) {
