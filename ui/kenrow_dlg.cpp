@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <chrono>
 #include <ctime>
 
@@ -24,6 +25,7 @@
 #include "ui/fitted_font.h"
 #include "ui/help_popup.h"
 #include "ui/help_window.h"
+#include "ui/dialog_placement.h"
 #include "ui/hint_dialog.h"
 #include "ui/number_pad.h"
 #include "ui/record_dlg.h"
@@ -228,14 +230,39 @@ void CKenrowDlg::OpenHintDialog(const std::string& text, HintDialogOwner owner) 
         },
         sx_, sy_);
     if (parent == this) {
-        dialog->move(
-            client_->mapToGlobal(QPoint(static_cast<int>(X(settings_.size * 9 + 25)), static_cast<int>(Y(20)))));
+        PlaceBesideBoard(dialog, dialog->height(), QStringLiteral("HintDialog"));
     } else {
         dialog->SetClientSize(QSize(static_cast<int>(X(215)), static_cast<int>(Y(180))));
-        dialog->move(parent->mapToGlobal(QPoint(static_cast<int>(X(160)), static_cast<int>(Y(340)))));
+        // On the review's list, as near its old place there as it can.
+        PlaceBesideBoard(dialog, dialog->height(), QStringLiteral("ReviewHintDialog"),
+                         parent->mapToGlobal(QPoint(static_cast<int>(X(160)), static_cast<int>(Y(340)))));
     }
     hintDialog_ = dialog;
     dialog->show();
+}
+
+void CKenrowDlg::PlaceBesideBoard(QWidget* dialog, int minimumHeight, const QString& name,
+                                  std::optional<QPoint> preferred) {
+    const QRect window = frameGeometry();
+    const QRect screen = this->screen()->availableGeometry();
+    const QSize frame = FrameSizeLike(this, dialog->size());
+    if (const std::optional<QPoint> offset = RememberedOffset(name)) {
+        PutAndFollowMoves(dialog, QRect(KeepOnScreen(window.topLeft() + *offset, frame, screen), frame), this, name);
+        return;
+    }
+    PlacementRequest request;
+    request.screen = screen;
+    request.window = window;
+    // What the player watches while a dialog is open: the board, and the
+    // clock with the buttons that stop it and ask for a hint.
+    for (const char* control : {"board", "pauseButton", "elapsedTime", "elapsedRatio", "hintButton"}) {
+        const QWidget* w = client_->findChild<QWidget*>(QString::fromLatin1(control));
+        request.keepClear.append(QRect(w->mapToGlobal(QPoint(0, 0)), w->size()));
+    }
+    request.preferred = preferred.value_or(QPoint(window.right() + 1, window.top()));
+    request.size = frame;
+    request.minimum = FrameSizeLike(this, QSize(dialog->width(), minimumHeight));
+    PutAndFollowMoves(dialog, PlaceDialog(request), this, name);
 }
 
 void CKenrowDlg::HintDialogClosedByUser() {
@@ -358,9 +385,8 @@ void CKenrowDlg::OnHomePage() {
 
 void CKenrowDlg::OnReview() {
     session_->BeginReview();
-    const QPoint at =
-        client_->mapToGlobal(QPoint(static_cast<int>(X(9 * settings_.size + 25)), static_cast<int>(Y(20))));
-    CReviewDlg dialog(*this, at, sx_, sy_);
+    CReviewDlg dialog(*this, sx_, sy_);
+    PlaceBesideBoard(&dialog, static_cast<int>(Y(300)), QStringLiteral("Review"));
     review_ = &dialog;
     dialog.exec();
     // The review's hint dialog goes with it.

@@ -215,6 +215,13 @@ private:
     std::optional<std::vector<std::string>> ChoosePuzzleFiles();
     BatchProgress BatchProgressDialog(QProgressDialog& progress, int total);
     void OnReview();
+    // Puts a dialog (not yet shown, at its wanted size) beside the window,
+    // clear of the board and the clock's controls, or where the player last
+    // moved the dialog of this name; it may lose height down to minimumHeight.
+    // It goes as near preferred (a global corner) as it can, by default the
+    // window's top right.
+    void PlaceBesideBoard(QWidget* dialog, int minimumHeight, const QString& name,
+                          std::optional<QPoint> preferred = std::nullopt);
     bool LoadDroppedFile(const QString& path);
 
     double X(double x) const { return x * sx_; }

@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -47,7 +48,7 @@ QPushButton* MakeButton(QWidget* parent, const QString& objectName, const QStrin
 
 }  // namespace
 
-CReviewDlg::CReviewDlg(CKenrowDlg& owner, QPoint position, double sx, double sy)
+CReviewDlg::CReviewDlg(CKenrowDlg& owner, double sx, double sy)
     : QDialog(&owner), owner_(owner), sx_(sx), sy_(sy) {
     setObjectName(QStringLiteral("reviewDialog"));
     setWindowTitle(QStringLiteral("リヴュー"));
@@ -69,13 +70,13 @@ CReviewDlg::CReviewDlg(CKenrowDlg& owner, QPoint position, double sx, double sy)
     header->setStretchLastSection(false);
     header->setSectionsClickable(true);
     header->setSortIndicatorShown(false);
-    const QFontMetrics metrics(header->font());
     for (int c = 0; c < kReviewColumns; ++c) {
         list_->headerItem()->setTextAlignment(c, kColumns[c].alignment | Qt::AlignVCenter);
         // The Japanese face here is wider than the one the widths were made
-        // for: a heading is never cut.
-        const int heading = metrics.horizontalAdvance(QString::fromUtf8(kColumns[c].heading)) + metrics.averageCharWidth() * 2;
-        list_->setColumnWidth(c, std::max(static_cast<int>(kColumns[c].width * sx_), heading));
+        // for: a heading is never cut. The header's own measure of its
+        // heading and no more, so that the list stays narrow enough to sit
+        // beside the board.
+        list_->setColumnWidth(c, std::max(static_cast<int>(kColumns[c].width * sx_), header->sectionSizeHint(c)));
     }
     list_->setColumnHidden(0, true);
     list_->viewport()->installEventFilter(this);
@@ -118,8 +119,13 @@ CReviewDlg::CReviewDlg(CKenrowDlg& owner, QPoint position, double sx, double sy)
     connect(copy, &QPushButton::clicked, this, &CReviewDlg::CopyBoard);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
-    resize(static_cast<int>(720 * sx_), static_cast<int>(600 * sy_));
-    move(position);
+    // Wide enough that every column is seen without scrolling sideways,
+    // the vertical scroll bar beside them.
+    int columns = 2 * list_->frameWidth() + list_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list_);
+    for (int c = 1; c < kReviewColumns; ++c) columns += list_->columnWidth(c);
+    const QMargins margins = layout->contentsMargins();
+    resize(std::max(static_cast<int>(720 * sx_), columns + margins.left() + margins.right()),
+           static_cast<int>(600 * sy_));
 }
 
 QTreeWidgetItem* CReviewDlg::SelectedItem() const {

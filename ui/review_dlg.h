@@ -20,7 +20,7 @@ class CReviewDlg : public QDialog {
 
 public:
     // position: the screen point of the dialog's top-left corner.
-    CReviewDlg(CKenrowDlg& owner, QPoint position, double sx, double sy);
+    CReviewDlg(CKenrowDlg& owner, double sx, double sy);
 
     QTreeWidget* list() const { return list_; }
     QPushButton* hintButton() const { return hint_; }
