@@ -14,6 +14,8 @@ packages=(
   # the install and package tests: cpack's Debian tools, the desktop's
   # validators and caches, a screenshot and the menus of the installed program
   dpkg-dev file desktop-file-utils appstream shared-mime-info xdotool imagemagick
+  # the end-to-end tests of windows placed, stacked and decorated by a window manager
+  openbox x11-utils
 )
 
 missing=()

@@ -23,6 +23,8 @@ constexpr int32_t kColourGreen = 0x2000C000;
 constexpr int32_t kColourBlue = 0x200000FF;
 
 constexpr const char* kVersionText = "version 3.1.0";
+// The first words of a completion's result in the message area.
+constexpr const char* kCompletedText = "すべて完成しました。";
 
 // Which change an undo record reverses.
 enum UndoKind : uint8_t {

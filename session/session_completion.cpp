@@ -23,7 +23,7 @@ double SpareRate(int32_t spare, int32_t targetTime) {
 void PlaySession::CompletePuzzle(std::string& message) {
     const int32_t spare = Spare(targetTime, elapsed);
     const double rate = SpareRate(spare, targetTime);
-    message = "すべて完成しました。\r\n難易度：" + WithSeparators(targetTime) + "、ペナルティ：" + WithSeparators(penalty) +
+    message = std::string(kCompletedText) + "\r\n難易度：" + WithSeparators(targetTime) + "、ペナルティ：" + WithSeparators(penalty) +
               "、解答時間：" + WithSeparators(elapsed) + "、余力度：" + WithSeparators(spare) + " (" +
               OneDecimal(rate) + "%)\r\n実行度：" + WithSeparators(execution);
 

@@ -138,7 +138,14 @@ void CKenrowDlg::SetText(Field field, const std::string& text) {
         messageText_ = text;
         value.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         message_->setPlainText(value);
-        if (appended && oldLength > 0) ShowAppendedMessage(oldLength);
+        // A completion's result follows the last move's text: the result's
+        // lines are the ones to see whole.
+        const int completed = static_cast<int>(value.lastIndexOf(QString::fromUtf8(kCompletedText)));
+        if (completed > 0) {
+            ShowAppendedMessage(static_cast<int>(value.lastIndexOf(u'\n', completed)) + 1);
+        } else if (appended && oldLength > 0) {
+            ShowAppendedMessage(oldLength);
+        }
         return;
     }
     auto it = fields_.find(field);
@@ -386,9 +393,23 @@ void CKenrowDlg::OnHomePage() {
 void CKenrowDlg::OnReview() {
     session_->BeginReview();
     CReviewDlg dialog(*this, sx_, sy_);
+    // The review is wider than the room right of the board on a small
+    // screen: the window steps left for the time of the review, as far as
+    // the screen allows, and back afterwards unless the player moved it.
+    const QPoint home = pos();
+    if (!RememberedOffset(QStringLiteral("Review"))) {
+        const QWidget* board = board_;
+        const int boardRight = board->mapToGlobal(QPoint(board->width(), 0)).x();
+        const QRect screen = this->screen()->availableGeometry();
+        const int wanted = FrameSizeLike(this, dialog.size()).width() - (screen.right() + 1 - boardRight);
+        const int possible = frameGeometry().left() - screen.left();
+        if (wanted > 0 && possible > 0) move(home - QPoint(std::min(wanted, possible), 0));
+    }
+    const QPoint stepped = pos();
     PlaceBesideBoard(&dialog, static_cast<int>(Y(300)), QStringLiteral("Review"));
     review_ = &dialog;
     dialog.exec();
+    if (stepped != home && pos() == stepped) move(home);
     // The review's hint dialog goes with it.
     if (hintDialog_ && hintDialog_->parent() == &dialog) HintDialogClosedByUser();
     review_ = nullptr;

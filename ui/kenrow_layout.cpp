@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <algorithm>
 #include <cmath>
 #include <functional>
@@ -69,13 +70,26 @@ int MessageHeightForResult(const QPlainTextEdit& area) {
         "9 が完了しました。すべて完成しました。\n"
         "難易度：12,345、ペナルティ：1,234、解答時間：12,345、余力度：-12,345 (-100.0%)\n"
         "実行度：12,345");
-    QTextDocument document;
-    document.setDefaultFont(area.font());
-    document.setDocumentMargin(area.document()->documentMargin());
-    document.setPlainText(kLongestResult);
+    // Laid out line by line as the area lays its own text out (leading
+    // included, the fallback faces' heights with it).
+    const qreal margin = area.document()->documentMargin();
     const int frame = 2 * area.frameWidth();
-    document.setTextWidth(area.width() - frame);
-    return static_cast<int>(std::ceil(document.size().height())) + frame;
+    const qreal width = area.width() - frame - 2 * margin;
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    qreal height = 2 * margin;
+    for (const QString& paragraph : kLongestResult.split(u'\n')) {
+        QTextLayout layout(paragraph, area.font());
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLeadingIncluded(true);
+            line.setLineWidth(width);
+            height += line.height();
+        }
+        layout.endLayout();
+    }
+    return static_cast<int>(std::ceil(height)) + frame;
 }
 
 }  // namespace

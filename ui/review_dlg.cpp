@@ -108,6 +108,8 @@ CReviewDlg::CReviewDlg(CKenrowDlg& owner, double sx, double sy)
     buttons->addStretch(1);
     buttons->addWidget(ok);
     auto* layout = new QVBoxLayout(this);
+    // Narrow margins: the review sits in the room right of the board.
+    layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(list_, 1);
     layout->addLayout(buttons);
 
@@ -124,8 +126,7 @@ CReviewDlg::CReviewDlg(CKenrowDlg& owner, double sx, double sy)
     int columns = 2 * list_->frameWidth() + list_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list_);
     for (int c = 1; c < kReviewColumns; ++c) columns += list_->columnWidth(c);
     const QMargins margins = layout->contentsMargins();
-    resize(std::max(static_cast<int>(720 * sx_), columns + margins.left() + margins.right()),
-           static_cast<int>(600 * sy_));
+    resize(columns + margins.left() + margins.right(), static_cast<int>(600 * sy_));
 }
 
 QTreeWidgetItem* CReviewDlg::SelectedItem() const {
