@@ -84,13 +84,21 @@ QRect PlaceDialog(const PlacementRequest& request) {
     const QSize minimum = request.minimum.boundedTo(request.size);
     // The size asked for first, then ever smaller by eighths of the room
     // between it and the minimum: height first, the list keeps its columns.
+    // At each size, beside the window (covering none of it) before over the
+    // parts of it that may be covered.
+    PlacementRequest beside = request;
+    beside.keepClear.append(request.window);
+    auto place = [&](QSize size) {
+        if (auto frame = NearestClearFrame(beside, size)) return frame;
+        return NearestClearFrame(request, size);
+    };
     for (int step = 0; step <= 8; ++step) {
         const int height = request.size.height() - (request.size.height() - minimum.height()) * step / 8;
-        if (auto frame = NearestClearFrame(request, QSize(request.size.width(), height))) return *frame;
+        if (auto frame = place(QSize(request.size.width(), height))) return *frame;
     }
     for (int step = 1; step <= 8; ++step) {
         const int width = request.size.width() - (request.size.width() - minimum.width()) * step / 8;
-        if (auto frame = NearestClearFrame(request, QSize(width, minimum.height()))) return *frame;
+        if (auto frame = place(QSize(width, minimum.height()))) return *frame;
     }
     return QRect(KeepOnScreen(request.preferred, request.size, request.screen), request.size);
 }
