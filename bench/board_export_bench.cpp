@@ -14,9 +14,9 @@
 
 #include "session/headless_view.h"
 #include "session/play_session.h"
-#include "ui/board_export.h"
-#include "ui/kenrow_app.h"
-#include "ui/palette_reduction.h"
+#include "ui/export/board_export.h"
+#include "ui/main_window/kenrow_app.h"
+#include "ui/export/palette_reduction.h"
 
 namespace {
 

@@ -23,7 +23,7 @@
 #include "engine/board.h"
 #include "engine/step_search.h"
 #include "files/puzzle_file.h"
-#include "tools/technique_profile_builder.h"
+#include "reports/technique_profile_builder.h"
 
 namespace {
 

@@ -23,7 +23,7 @@
 #include "files/cp932.h"
 #include "records/record_file.h"
 #include "records/record_list.h"
-#include "ui/record_dlg.h"
+#include "ui/dialogs/record_dlg.h"
 
 namespace {
 

@@ -25,7 +25,7 @@
 #include "engine/text_format.h"
 #include "files/cp932.h"
 #include "records/record_file.h"
-#include "tools/history_statistics.h"
+#include "reports/history_statistics.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "cli/puzzle_input.h"
 #include "cli/stats_command.h"
 #include "records/practice_record.h"
-#include "tools/technique_profile_builder.h"
+#include "reports/technique_profile_builder.h"
 
 namespace masuvo::cli {
 

@@ -8,7 +8,7 @@
 #include "session/headless_view.h"
 #include "session/play_session.h"
 #include "session/developer_tools.h"
-#include "tools/solution_steps_report.h"
+#include "reports/solution_steps_report.h"
 
 namespace masuvo::cli {
 

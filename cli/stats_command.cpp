@@ -9,7 +9,7 @@
 #include "cli/puzzle_input.h"
 #include "files/cp932.h"
 #include "files/text_file.h"
-#include "tools/history_statistics.h"
+#include "reports/history_statistics.h"
 
 namespace masuvo::cli {
 

@@ -8,7 +8,7 @@
 
 #include "fuzz/fuzz_support.h"
 #include "fuzz/picture_recognition.h"
-#include "ui/image_import.h"
+#include "ui/import/image_import.h"
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     // Qt finds its image format plugins through the application object.

@@ -8,7 +8,7 @@
 #include "records/practice_choice.h"
 #include "records/practice_progress.h"
 #include "records/practice_record.h"
-#include "tools/technique_profile_builder.h"
+#include "reports/technique_profile_builder.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "records/list_sort.h"
 #include "records/record_file.h"
 #include "records/record_list.h"
-#include "tools/history_statistics.h"
+#include "reports/history_statistics.h"
 
 namespace {
 

@@ -13,4 +13,4 @@ build="${1:-build}"
 ninja -C "$build" masuvo-make-examples
 out=resources/例題
 rm -rf "$out"
-"$build/ui/masuvo-make-examples" "$out" 101:0 102:1
+"$build/resource_makers/masuvo-make-examples" "$out" 101:0 102:1

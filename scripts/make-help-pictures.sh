@@ -21,5 +21,5 @@ if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
   XDG_RUNTIME_DIR="$(mktemp -d)"
   export XDG_RUNTIME_DIR
 fi
-"$build/ui/masuvo-make-help-pictures" "$PWD"
+"$build/resource_makers/masuvo-make-help-pictures" "$PWD"
 cp docs/screenshots/history_dialog.png resources/help/images/screen_history.png

@@ -10,8 +10,8 @@
 #include "generator/kr_generator.h"
 #include "engine/rating.h"
 #include "session/session_text.h"
-#include "tools/evaluation_report.h"
-#include "tools/text_columns.h"
+#include "reports/evaluation_report.h"
+#include "reports/text_columns.h"
 
 namespace masuvo {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/text_columns.h"  // WithSeparators
+#include "reports/text_columns.h"  // WithSeparators
 
 namespace masuvo {
 

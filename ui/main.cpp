@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "session/play_session.h"
-#include "ui/kenrow_app.h"
+#include "ui/main_window/kenrow_app.h"
 
 namespace {
 

@@ -16,8 +16,8 @@
 #include <malloc.h>
 
 #include "tests/ui/window_driver.h"
-#include "ui/kenrow_dlg.h"
-#include "ui/picture_reading.h"
+#include "ui/main_window/kenrow_dlg.h"
+#include "ui/import/picture_reading.h"
 #include "vision/model_file.h"
 
 using namespace Qt::StringLiterals;

@@ -25,12 +25,12 @@
 
 #include "session/play_session.h"
 #include "files/user_error_text.h"
-#include "ui/board_export.h"
-#include "ui/board_painter.h"
-#include "ui/gif_writer.h"
-#include "ui/hint_dialog.h"
-#include "ui/kenrow_dlg.h"
-#include "ui/palette_reduction.h"
+#include "ui/export/board_export.h"
+#include "ui/drawing/board_painter.h"
+#include "ui/export/gif_writer.h"
+#include "ui/dialogs/hint_dialog.h"
+#include "ui/main_window/kenrow_dlg.h"
+#include "ui/export/palette_reduction.h"
 #include "file_size_limit.h"
 #include "window_driver.h"
 

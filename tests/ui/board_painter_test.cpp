@@ -1,7 +1,7 @@
 // The board painter and the background, judged by the pixels they produce:
 // digit colours by origin, memos against candidates, cell colours, the
 // selection frame, the pause veil and the hint overlay with its joins.
-#include "ui/board_painter.h"
+#include "ui/drawing/board_painter.h"
 
 #include <QFont>
 #include <QImage>
@@ -9,8 +9,8 @@
 
 #include "session/headless_view.h"
 #include "session/play_session.h"
-#include "ui/kenrow_app.h"
-#include "ui/wood_background.h"
+#include "ui/main_window/kenrow_app.h"
+#include "ui/drawing/wood_background.h"
 
 using namespace Qt::StringLiterals;
 using namespace masuvo;

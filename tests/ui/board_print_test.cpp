@@ -24,7 +24,7 @@
 #include <memory>
 
 #include "session/play_session.h"
-#include "ui/kenrow_dlg.h"
+#include "ui/main_window/kenrow_dlg.h"
 #include "file_size_limit.h"
 #include "window_driver.h"
 

@@ -18,8 +18,8 @@
 #include <thread>
 
 #include "engine/brute_force.h"
-#include "ui/create_dialog.h"
-#include "ui/create_hard_dialog.h"
+#include "ui/dialogs/create_dialog.h"
+#include "ui/dialogs/create_hard_dialog.h"
 
 using namespace Qt::StringLiterals;
 using masuvo::CreationOutcome;

@@ -29,11 +29,11 @@
 #include "records/record_file.h"
 #include "session/developer_tools.h"
 #include "session/play_session.h"
-#include "ui/create_test_dlg.h"
-#include "ui/developer_dlg.h"
-#include "ui/kenrow_app.h"
-#include "ui/kenrow_dlg.h"
-#include "ui/result_dlg.h"
+#include "ui/dialogs/create_test_dlg.h"
+#include "ui/dialogs/developer_dlg.h"
+#include "ui/main_window/kenrow_app.h"
+#include "ui/main_window/kenrow_dlg.h"
+#include "ui/dialogs/result_dlg.h"
 #include "tests/ui/window_driver.h"
 
 using namespace Qt::StringLiterals;

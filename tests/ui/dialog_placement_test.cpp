@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "ui/dialog_placement.h"
+#include "ui/dialogs/dialog_placement.h"
 
 using namespace Qt::StringLiterals;
 using namespace masuvo;

@@ -7,7 +7,7 @@
 #include <QFileInfo>
 #include <QTest>
 
-#include "ui/image_import.h"
+#include "ui/import/image_import.h"
 #include "vision/board_recognition.h"
 #include "vision/image_decoding.h"
 #include "vision/model_file.h"

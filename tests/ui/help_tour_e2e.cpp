@@ -24,11 +24,11 @@
 
 #include "session/play_session.h"
 #include "tests/ui/window_driver.h"
-#include "ui/create_dialog.h"
-#include "ui/help_popup.h"
-#include "ui/help_window.h"
-#include "ui/hint_dialog.h"
-#include "ui/kenrow_dlg.h"
+#include "ui/dialogs/create_dialog.h"
+#include "ui/help/help_popup.h"
+#include "ui/help/help_window.h"
+#include "ui/dialogs/hint_dialog.h"
+#include "ui/main_window/kenrow_dlg.h"
 
 using namespace Qt::StringLiterals;
 using namespace masuvo;

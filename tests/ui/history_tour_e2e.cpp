@@ -24,13 +24,13 @@
 
 #include "records/record_file.h"
 #include "session/play_session.h"
-#include "ui/developer_dlg.h"
-#include "ui/hint_dialog.h"
-#include "ui/kenrow_app.h"
-#include "ui/kenrow_dlg.h"
-#include "ui/record_dlg.h"
-#include "ui/result_dlg.h"
-#include "ui/review_dlg.h"
+#include "ui/dialogs/developer_dlg.h"
+#include "ui/dialogs/hint_dialog.h"
+#include "ui/main_window/kenrow_app.h"
+#include "ui/main_window/kenrow_dlg.h"
+#include "ui/dialogs/record_dlg.h"
+#include "ui/dialogs/result_dlg.h"
+#include "ui/dialogs/review_dlg.h"
 #include "tests/ui/window_driver.h"
 
 using namespace Qt::StringLiterals;

@@ -24,20 +24,20 @@
 #include <memory>
 #include <mutex>
 
-#include "ui/create_dialog.h"
-#include "ui/help_window.h"
+#include "ui/dialogs/create_dialog.h"
+#include "ui/help/help_window.h"
 #include "generator/creation.h"
 #include "records/practice_record.h"
 #include "records/record_file.h"
 #include "engine/catalogue.h"
-#include "ui/result_dlg.h"
+#include "ui/dialogs/result_dlg.h"
 #include "session/play_session.h"
 #include "session/session_text.h"
-#include "ui/board_painter.h"
-#include "ui/hint_dialog.h"
-#include "ui/kenrow_app.h"
-#include "ui/kenrow_dlg.h"
-#include "ui/number_pad.h"
+#include "ui/drawing/board_painter.h"
+#include "ui/dialogs/hint_dialog.h"
+#include "ui/main_window/kenrow_app.h"
+#include "ui/main_window/kenrow_dlg.h"
+#include "ui/main_window/number_pad.h"
 
 using namespace Qt::StringLiterals;
 using namespace masuvo;

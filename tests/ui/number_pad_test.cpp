@@ -1,12 +1,12 @@
 // The number pad: which item a point hits, the command each item sends, and
 // what the pad shows (hot item, greyed memo side, colour swatches).
-#include "ui/number_pad.h"
+#include "ui/main_window/number_pad.h"
 
 #include <QSignalSpy>
 #include <QTest>
 
 #include "session/play_session.h"
-#include "ui/kenrow_app.h"
+#include "ui/main_window/kenrow_app.h"
 
 using namespace masuvo;
 

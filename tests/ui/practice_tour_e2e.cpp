@@ -19,9 +19,9 @@
 #include "records/practice_record.h"
 #include "session/play_session.h"
 #include "tests/ui/window_driver.h"
-#include "ui/kenrow_dlg.h"
-#include "ui/practice_window.h"
-#include "ui/result_dlg.h"
+#include "ui/main_window/kenrow_dlg.h"
+#include "ui/practice/practice_window.h"
+#include "ui/dialogs/result_dlg.h"
 
 using namespace Qt::StringLiterals;
 using namespace masuvo;

@@ -23,11 +23,11 @@
 #include "engine/board.h"
 #include "engine/step_search.h"
 #include "files/puzzle_file.h"
-#include "tools/technique_profile_builder.h"
+#include "reports/technique_profile_builder.h"
 #include "records/practice_record.h"
-#include "ui/practice_charts.h"
-#include "ui/practice_window.h"
-#include "ui/result_dlg.h"
+#include "ui/practice/practice_charts.h"
+#include "ui/practice/practice_window.h"
+#include "ui/dialogs/result_dlg.h"
 
 using namespace Qt::StringLiterals;
 using masuvo::DrillChoice;

@@ -22,8 +22,8 @@
 #include "files/user_error_text.h"
 #include "files/cp932.h"
 #include "records/record_file.h"
-#include "ui/kenrow_app.h"
-#include "ui/record_dlg.h"
+#include "ui/main_window/kenrow_app.h"
+#include "ui/dialogs/record_dlg.h"
 
 using namespace Qt::StringLiterals;
 

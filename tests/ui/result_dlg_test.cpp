@@ -26,9 +26,9 @@
 #include "engine/board.h"
 #include "files/user_error_text.h"
 #include "files/cp932.h"
-#include "tools/solution_steps_report.h"
-#include "ui/kenrow_app.h"
-#include "ui/result_dlg.h"
+#include "reports/solution_steps_report.h"
+#include "ui/main_window/kenrow_app.h"
+#include "ui/dialogs/result_dlg.h"
 
 using namespace Qt::StringLiterals;
 

@@ -21,11 +21,11 @@
 
 #include "records/record_file.h"
 #include "session/play_session.h"
-#include "ui/help_popup.h"
-#include "ui/hint_dialog.h"
-#include "ui/kenrow_app.h"
-#include "ui/kenrow_dlg.h"
-#include "ui/review_dlg.h"
+#include "ui/help/help_popup.h"
+#include "ui/dialogs/hint_dialog.h"
+#include "ui/main_window/kenrow_app.h"
+#include "ui/main_window/kenrow_dlg.h"
+#include "ui/dialogs/review_dlg.h"
 #include "tests/ui/window_driver.h"
 
 using namespace Qt::StringLiterals;

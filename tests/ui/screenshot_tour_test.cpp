@@ -19,13 +19,13 @@
 #include <QTest>
 #include <memory>
 
-#include "ui/create_dialog.h"
+#include "ui/dialogs/create_dialog.h"
 #include "records/record_file.h"
 #include "session/play_session.h"
-#include "ui/hint_dialog.h"
-#include "ui/kenrow_app.h"
-#include "ui/kenrow_dlg.h"
-#include "ui/number_pad.h"
+#include "ui/dialogs/hint_dialog.h"
+#include "ui/main_window/kenrow_app.h"
+#include "ui/main_window/kenrow_dlg.h"
+#include "ui/main_window/number_pad.h"
 
 using namespace Qt::StringLiterals;
 using namespace masuvo;

@@ -11,7 +11,7 @@
 #include <QtEndian>
 
 #include "ui/sound_player.h"
-#include "ui/volume_dialog.h"
+#include "ui/dialogs/volume_dialog.h"
 
 using namespace Qt::StringLiterals;
 using masuvo::Sound;

@@ -15,7 +15,7 @@
 
 #include "records/record_file.h"
 #include "session/app_settings.h"
-#include "ui/kenrow_app.h"
+#include "ui/main_window/kenrow_app.h"
 
 namespace masuvo::test {
 

@@ -25,10 +25,10 @@
 
 #include "session/play_session.h"
 #include "tests/ui/window_driver.h"
-#include "ui/help_window.h"
-#include "ui/hint_dialog.h"
-#include "ui/kenrow_dlg.h"
-#include "ui/review_dlg.h"
+#include "ui/help/help_window.h"
+#include "ui/dialogs/hint_dialog.h"
+#include "ui/main_window/kenrow_dlg.h"
+#include "ui/dialogs/review_dlg.h"
 
 using namespace Qt::StringLiterals;
 using namespace masuvo;

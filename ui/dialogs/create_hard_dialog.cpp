@@ -1,0 +1,135 @@
+#include "ui/dialogs/create_hard_dialog.h"
+
+#include <QComboBox>
+#include <QFont>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kRunningText = u"問題作成中..."_s;
+const QString kCancellingText = u"キャンセル中..."_s;
+const QStringList kSymmetries = {u"点対称"_s, u"線対称"_s, u"非対称"_s};
+
+}  // namespace
+
+CCreateHardDlg::CCreateHardDlg(int number, int symmetry, QWidget* parent)
+    : QDialog(parent),
+      number_(number),
+      // A symmetry the list cannot show (settings are stored unchecked) becomes the first entry.
+      symmetry_(symmetry >= 0 && symmetry < kSymmetries.size() ? symmetry : 0),
+      search_(masuvo::CreateUnsolvable) {
+    setWindowTitle(u"問題自動作成"_s);
+    setFont(QFont(u"Meiryo UI"_s, 9));
+
+    numberEdit_ = new masuvo::NumberEdit(100000, this);
+    numberEdit_->setObjectName(u"numberEdit"_s);
+    numberEdit_->SetValue(number_);
+    symmetryList_ = new QComboBox(this);
+    symmetryList_->setObjectName(u"symmetryList"_s);
+    symmetryList_->addItems(kSymmetries);
+    symmetryList_->setCurrentIndex(symmetry_);
+
+    status_ = new QLabel(this);
+    status_->setObjectName(u"statusLine"_s);
+    status_->setAlignment(Qt::AlignCenter);
+    // Sized for its texts while still empty, so the dialog keeps its size when they appear.
+    const QFontMetrics metrics(status_->font());
+    status_->setMinimumSize(metrics.horizontalAdvance(kRunningText) * 2, metrics.height());
+
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName(u"progressBar"_s);
+    progress_->setRange(0, masuvo::kCreationIterations);
+    progress_->setValue(0);
+    progress_->setFormat(u"%v / %m"_s);
+
+    okButton_ = new QPushButton(u"OK"_s, this);
+    okButton_->setObjectName(u"okButton"_s);
+    okButton_->setDefault(true);
+    cancelButton_ = new QPushButton(u"キャンセル"_s, this);
+    cancelButton_->setObjectName(u"cancelButton"_s);
+
+    auto* fields = new QGridLayout;
+    fields->addWidget(new QLabel(u"番号："_s, this), 0, 0);
+    fields->addWidget(numberEdit_, 0, 1);
+    fields->addWidget(new QLabel(u"対称性："_s, this), 1, 0);
+    fields->addWidget(symmetryList_, 1, 1);
+    fields->setColumnStretch(1, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(okButton_);
+    buttons->addWidget(cancelButton_);
+    buttons->addStretch(1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(fields);
+    layout->addSpacing(6);
+    layout->addWidget(status_);
+    layout->addWidget(progress_);
+    layout->addSpacing(6);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(okButton_, &QPushButton::clicked, this, &CCreateHardDlg::Start);
+    connect(cancelButton_, &QPushButton::clicked, this, &CCreateHardDlg::reject);
+}
+
+CCreateHardDlg::~CCreateHardDlg() = default;
+
+void CCreateHardDlg::Start() {
+    if (running_) return;
+    number_ = numberEdit_->Value();
+    symmetry_ = symmetryList_->currentIndex();
+
+    numberEdit_->setEnabled(false);
+    symmetryList_->setEnabled(false);
+    okButton_->setEnabled(false);
+
+    status_->setText(kRunningText);
+    running_ = true;
+
+    masuvo::CreationRequest request;
+    request.number = number_;
+    request.symmetry = symmetry_;
+    task_.Start(
+        search_, request,
+        [this](int done) {
+            // Once cancelled, the seeds left are skipped, not searched: the bar stays where it was.
+            if (!task_.Cancelled()) progress_->setValue(done);
+        },
+        [this](const masuvo::CreationOutcome& outcome) { Finish(outcome); });
+}
+
+void CCreateHardDlg::reject() {
+    if (!running_) {
+        done(1);
+        return;
+    }
+    task_.Cancel();
+    status_->setText(kCancellingText);
+}
+
+void CCreateHardDlg::Finish(const masuvo::CreationOutcome& outcome) {
+    running_ = false;
+    elapsed_ = outcome.seconds;
+    // A cancel asked for before this point wins, even over a puzzle already found.
+    if (task_.Cancelled()) {
+        done(1);
+        return;
+    }
+    if (outcome.status != masuvo::CreationStatus::Found) {
+        masuvo::ShowCreationFailure(this);
+        done(1);
+        return;
+    }
+    result_ = outcome.puzzle;
+    done(0);
+}
