@@ -1,4 +1,5 @@
 // The step-solving runs, the usage tally and the display form of a chain.
+#include <atomic>
 #include <cstring>
 #include <string>
 
@@ -48,13 +49,16 @@ void AppendNumber(std::string& text, int k) {
 }
 
 template <typename Search>
-int SolveStepByStep(KR_solver& board, Usage& usageOut, Search search) {
+int SolveStepByStep(KR_solver& board, Usage& usageOut, const std::atomic<bool>* cancel, Search search) {
     Usage local;
     usageOut = Usage();
     board.logText.clear();
     int k = 0;
     int r = search(board);
     while (r > 0) {
+        // A creation being cancelled stops between placements: the run of a
+        // hard board is long enough to hold a cancel up by seconds.
+        if (cancel && cancel->load(std::memory_order_relaxed)) return 0;
         // "%2d: " and the texts of the needed steps, appended in place.
         AppendNumber(board.logText, ++k);
         board.logText += ": ";
@@ -75,13 +79,13 @@ int SolveStepByStep(KR_solver& board, Usage& usageOut, Search search) {
 
 }  // namespace
 
-int SolveByLogic(KR_solver& board, Usage& usageOut) {
+int SolveByLogic(KR_solver& board, Usage& usageOut, const std::atomic<bool>* cancel) {
     // Each search starts from the tables of its grid, which is the last grid
     // with one more digit: they follow from the last search's start instead
     // of being prepared from the grid again.
     thread_local PreparedTables tables;
     bool first = true;
-    return SolveStepByStep(board, usageOut, [&](KR_solver& b) {
+    return SolveStepByStep(board, usageOut, cancel, [&](KR_solver& b) {
         if (first) {
             first = false;
             PrepareBoard(b);
@@ -94,8 +98,8 @@ int SolveByLogic(KR_solver& board, Usage& usageOut) {
     });
 }
 
-int SolveByLogicLimited(KR_solver& board, Usage& usageOut, int ceiling) {
-    return SolveStepByStep(board, usageOut, [ceiling](KR_solver& b) { return StepSearchLimited(b, ceiling); });
+int SolveByLogicLimited(KR_solver& board, Usage& usageOut, int ceiling, const std::atomic<bool>* cancel) {
+    return SolveStepByStep(board, usageOut, cancel, [ceiling](KR_solver& b) { return StepSearchLimited(b, ceiling); });
 }
 
 void BuildHintList(const KR_solver& board, std::vector<KR_hint>& list) {

@@ -2,6 +2,7 @@
 // it, and the step-solving runs built on it.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -28,9 +29,10 @@ int StepSearch(KR_solver& board, bool target);
 // Only the entries the ceiling admits; no pruning, no shortcut search.
 int StepSearchLimited(KR_solver& board, int ceiling);
 
-// 1 solved, 0 stuck, -1 contradiction; fills logText and usageOut.
-int SolveByLogic(KR_solver& board, Usage& usageOut);
-int SolveByLogicLimited(KR_solver& board, Usage& usageOut, int ceiling);
+// 1 solved, 0 stuck, -1 contradiction; fills logText and usageOut. A set
+// cancel flag ends the run at the next placement with 0.
+int SolveByLogic(KR_solver& board, Usage& usageOut, const std::atomic<bool>* cancel = nullptr);
+int SolveByLogicLimited(KR_solver& board, Usage& usageOut, int ceiling, const std::atomic<bool>* cancel = nullptr);
 
 // The hints of the needed steps of the current chain, each marking what the
 // earlier ones eliminated.

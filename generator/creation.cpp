@@ -103,7 +103,8 @@ CreationOutcome CreateRated(const CreationRequest& request) {
         KR_solver rater;
         std::memcpy(rater.value, generator.saved, sizeof rater.value);
         Usage usage;
-        SolveByLogic(rater, usage);
+        SolveByLogic(rater, usage, request.cancel);
+        if (Cancelled(request)) return false;
         const int32_t score = DifficultyScore(usage);
         if (score < lo || score >= hi || !MeetsRankCondition(rank, usage)) return false;
         if (technique >= 0 && usage.count[technique] < 1) return false;

@@ -76,7 +76,7 @@ bool DrillPuzzle(int technique, int number, int iteration, KR_base& puzzle, cons
         generator.board[row][col] = 0;
         generator.board[8 - row][8 - col] = 0;
         std::memcpy(solver.value, generator.board, sizeof solver.value);
-        if (SolveByLogicLimited(solver, usage, ceiling) != 1) {
+        if (SolveByLogicLimited(solver, usage, ceiling, cancel) != 1) {
             generator.board[row][col] = digit;
             generator.board[8 - row][8 - col] = partner;
         }
@@ -84,7 +84,7 @@ bool DrillPuzzle(int technique, int number, int iteration, KR_base& puzzle, cons
     // The rating run uses the technique exactly when the hint's walk meets
     // it, and costs a fraction of the walk.
     std::memcpy(solver.value, generator.board, sizeof solver.value);
-    if (SolveByLogic(solver, usage) != 1 || usage.count[technique] < 1) return false;
+    if (SolveByLogic(solver, usage, cancel) != 1 || usage.count[technique] < 1) return false;
     std::memcpy(puzzle.value, generator.board, sizeof puzzle.value);
     return true;
 }

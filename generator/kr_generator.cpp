@@ -122,7 +122,7 @@ void KR_generator::DigRated(int ceiling, int32_t ceilingScore, int symmetry, con
         std::memcpy(saved, board, sizeof saved);
         EmptyDrawnCell(symmetry);
         LoadInto(solver, board);
-        if (SolveByLogicLimited(solver, usage, ceiling) == 1) {
+        if (SolveByLogicLimited(solver, usage, ceiling, cancel) == 1) {
             failures = 0;
             score = DifficultyScore(usage);
         } else {
@@ -149,7 +149,7 @@ bool KR_generator::DigUnsolvable(int symmetry, const std::atomic<bool>* cancel) 
             KR_solver solver;
             LoadInto(solver, board);
             Usage usage;
-            if (SolveByLogicLimited(solver, usage, 7) != 1) return true;
+            if (SolveByLogicLimited(solver, usage, 7, cancel) != 1) return !IsSet(cancel);
         } else {
             std::memcpy(board, saved, sizeof board);
         }

@@ -5,10 +5,13 @@
 
 #include <omp.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <mutex>
+#include <thread>
+#include <vector>
 
 #include "generator/creation.h"
 
@@ -23,42 +26,51 @@ inline bool Cancelled(const CreationRequest& request) {
 
 // Runs attempt(i, result) for i = 0..iterations-1 in parallel with ordered
 // acceptance: the lowest iteration whose attempt succeeds is kept.
+//
+// Workers take iterations in increasing order from one counter. Once an
+// iteration has succeeded, no worker starts a later one; the earlier ones
+// still running finish, and the lowest success among them all is kept. A
+// cancel ends every worker at its next iteration (and inside the attempt,
+// which looks at the same flag): nothing waits for a turn, so a cancel is
+// not held up by the iterations left.
 template <typename Attempt>
 CreationOutcome SearchInOrder(const CreationRequest& request, Attempt attempt,
                               int iterations = kCreationIterations) {
     const auto start = std::chrono::steady_clock::now();
-    std::atomic<bool> found{false};
-    int finished = 0;  // guarded by progressLock
-    std::mutex progressLock;
+    std::atomic<int> next{0};
+    std::atomic<int> best{iterations};  // lowest successful iteration so far
+    int finished = 0;                   // guarded by lock
+    std::mutex lock;
     CreationOutcome outcome;
-    const int threads = request.threads > 0 ? request.threads : omp_get_max_threads();
+    const int threads = std::max(1, request.threads > 0 ? request.threads : omp_get_max_threads());
 
-#pragma omp parallel for ordered schedule(dynamic, 1) num_threads(threads)
-    for (int i = 0; i < iterations; ++i) {
-        // An iteration that begins after a cancel or a success skips its work
-        // and the ordered region too: waiting for its turn would only pass the
-        // turn on, one iteration at a time.
-        if (!Cancelled(request) && !found.load(std::memory_order_relaxed)) {
+    auto work = [&] {
+        for (;;) {
+            if (Cancelled(request)) return;
+            const int i = next.fetch_add(1, std::memory_order_relaxed);
+            if (i >= iterations || i > best.load(std::memory_order_acquire)) return;
             KR_base candidate;
             const bool success = attempt(i, candidate);
-#pragma omp ordered
-            {
-                // Earlier iterations have all left this region by now, so the
-                // lowest successful iteration is the one that stores its puzzle.
-                if (success && !found.load(std::memory_order_relaxed)) {
-                    outcome.puzzle = candidate;
-                    outcome.iteration = i;
-                    found.store(true);
-                }
+            std::lock_guard<std::mutex> guard(lock);
+            if (success && !Cancelled(request) && i < best.load(std::memory_order_relaxed)) {
+                outcome.puzzle = candidate;
+                outcome.iteration = i;
+                best.store(i, std::memory_order_release);
             }
+            // Counted under the lock so that the calls see increasing numbers.
+            if (request.progress) request.progress(++finished);
         }
-        if (request.progress) {
-            // Counted under the lock so that the calls see increasing numbers:
-            // a thread counting first may otherwise report after one counting later.
-            std::lock_guard<std::mutex> lock(progressLock);
-            request.progress(++finished);
-        }
-    }
+    };
+    std::vector<std::thread> helpers;
+    helpers.reserve(threads - 1);
+    for (int t = 1; t < threads; ++t) helpers.emplace_back(work);
+    work();
+    for (std::thread& helper : helpers) helper.join();
+    const bool found = best.load() < iterations;
+    // The iterations never started count as done, as they always have: a
+    // progress bar ends full and counts up one by one.
+    if (request.progress)
+        while (finished < iterations) request.progress(++finished);
 
     outcome.seconds = static_cast<int>(
         std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start).count());
