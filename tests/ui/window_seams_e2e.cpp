@@ -250,6 +250,30 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(hint));
         QTRY_COMPARE(hint->frameGeometry().topLeft(), moved);
     }
+
+    // The window has one size per board size: the window manager offers no
+    // maximise or resize for it, and a double click on its title bar (the
+    // usual way to maximise) leaves it as it was. openbox still draws its
+    // maximise button, in the theme's disabled look, unless hideDisabled is
+    // set; a click on it does nothing either.
+    void theFixedSizeWindowIsNeitherMaximisedNorResized() {
+        Open(50);
+        QProcess xprop;
+        xprop.start(u"xprop"_s, {u"-id"_s, QString::number(window_->winId()), u"_NET_WM_ALLOWED_ACTIONS"_s});
+        QVERIFY(xprop.waitForFinished());
+        const QString actions = QString::fromLatin1(xprop.readAllStandardOutput());
+        QVERIFY2(actions.contains(u"_NET_WM_ACTION_MOVE"_s), qPrintable(actions));
+        for (const QString& offered : {u"MAXIMIZE_HORZ"_s, u"MAXIMIZE_VERT"_s, u"_NET_WM_ACTION_RESIZE"_s})
+            QVERIFY2(!actions.contains(offered), qPrintable(actions));
+
+        const QRect before = window_->frameGeometry();
+        const QPoint title(before.center().x(), before.top() + (window_->geometry().top() - before.top()) / 2);
+        Xdotool({u"mousemove"_s, QString::number(title.x()), QString::number(title.y()), u"click"_s, u"--repeat"_s,
+                 u"2"_s, u"--delay"_s, u"80"_s, u"1"_s});
+        QTest::qWait(500);
+        QCOMPARE(window_->frameGeometry(), before);
+        QVERIFY(!window_->isMaximized());
+    }
 };
 
 QTEST_MAIN(WindowSeams)
