@@ -1,5 +1,6 @@
 #include "ui/dialogs/create_dialog.h"
 
+#include "ui/dialogs/creation_controls.h"
 #include "ui/help/help_popup.h"
 
 #include "engine/catalogue.h"
@@ -8,7 +9,6 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -16,7 +16,6 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalBlocker>
-#include <QVBoxLayout>
 
 #include <algorithm>
 #include <utility>
@@ -120,28 +119,6 @@ CCreateDlg::CCreateDlg(int number, int rankSelection, int symmetry, bool difficu
     FillTechniqueList();
     connect(rankList_, &QComboBox::currentIndexChanged, this, &CCreateDlg::FillTechniqueList);
 
-    status_ = new QLabel(kIdleText, this);
-    status_->setObjectName(u"statusLine"_s);
-    status_->setAlignment(Qt::AlignCenter);
-    // Wide enough for the longest text, so the dialog never changes size.
-    const QFontMetrics metrics(status_->font());
-    int widest = 0;
-    for (const QString& text : {kIdleText, kWaitText, kWaitMoreText})
-        widest = std::max(widest, metrics.horizontalAdvance(text));
-    status_->setMinimumWidth(widest + 24);
-
-    progress_ = new QProgressBar(this);
-    progress_->setObjectName(u"progressBar"_s);
-    progress_->setRange(0, masuvo::kCreationIterations);
-    progress_->setValue(0);
-    progress_->setFormat(u"%v / %m"_s);
-
-    okButton_ = new QPushButton(u"OK"_s, this);
-    okButton_->setObjectName(u"okButton"_s);
-    okButton_->setDefault(true);
-    cancelButton_ = new QPushButton(u"キャンセル"_s, this);
-    cancelButton_->setObjectName(u"cancelButton"_s);
-
     auto* fields = new QGridLayout;
     fields_ = fields;
     fields->addWidget(new QLabel(u"番号："_s, this), 0, 0);
@@ -155,20 +132,17 @@ CCreateDlg::CCreateDlg(int number, int rankSelection, int symmetry, bool difficu
     fields->addWidget(techniqueList_, 3, 1);
     fields->setColumnStretch(1, 1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(okButton_);
-    buttons->addWidget(cancelButton_);
-    buttons->addStretch(1);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(fields);
-    layout->addSpacing(6);
-    layout->addWidget(status_);
-    layout->addWidget(progress_);
-    layout->addSpacing(6);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    const masuvo::CreationControls controls = masuvo::AddCreationControls(this, fields, kIdleText);
+    status_ = controls.status;
+    progress_ = controls.progress;
+    okButton_ = controls.okButton;
+    cancelButton_ = controls.cancelButton;
+    // Wide enough for the longest text, so the dialog never changes size.
+    const QFontMetrics metrics(status_->font());
+    int widest = 0;
+    for (const QString& text : {kIdleText, kWaitText, kWaitMoreText})
+        widest = std::max(widest, metrics.horizontalAdvance(text));
+    status_->setMinimumWidth(widest + 24);
 
     statusTimer_.setTimerType(Qt::CoarseTimer);
     connect(&statusTimer_, &QTimer::timeout, this, &CCreateDlg::ShowNextWaitText);
@@ -228,10 +202,7 @@ void CCreateDlg::StartSearch(int rankIndex, int number, int symmetry) {
     request.technique = technique_;
     task_.Start(
         search_, request,
-        [this](int done) {
-            // Once cancelled, the seeds left are skipped, not searched: the bar stays where it was.
-            if (!task_.Cancelled()) progress_->setValue(done);
-        },
+        masuvo::ProgressUnlessCancelled(task_, progress_),
         [this](const masuvo::CreationOutcome& outcome) { Finish(outcome); });
 
     if (!statusTimer_.isActive()) {

@@ -1,14 +1,14 @@
 #include "ui/dialogs/create_hard_dialog.h"
 
+#include "ui/dialogs/creation_controls.h"
+
 #include <QComboBox>
 #include <QFont>
 #include <QFontMetrics>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
 
@@ -37,25 +37,6 @@ CCreateHardDlg::CCreateHardDlg(int number, int symmetry, QWidget* parent)
     symmetryList_->addItems(kSymmetries);
     symmetryList_->setCurrentIndex(symmetry_);
 
-    status_ = new QLabel(this);
-    status_->setObjectName(u"statusLine"_s);
-    status_->setAlignment(Qt::AlignCenter);
-    // Sized for its texts while still empty, so the dialog keeps its size when they appear.
-    const QFontMetrics metrics(status_->font());
-    status_->setMinimumSize(metrics.horizontalAdvance(kRunningText) * 2, metrics.height());
-
-    progress_ = new QProgressBar(this);
-    progress_->setObjectName(u"progressBar"_s);
-    progress_->setRange(0, masuvo::kCreationIterations);
-    progress_->setValue(0);
-    progress_->setFormat(u"%v / %m"_s);
-
-    okButton_ = new QPushButton(u"OK"_s, this);
-    okButton_->setObjectName(u"okButton"_s);
-    okButton_->setDefault(true);
-    cancelButton_ = new QPushButton(u"キャンセル"_s, this);
-    cancelButton_->setObjectName(u"cancelButton"_s);
-
     auto* fields = new QGridLayout;
     fields->addWidget(new QLabel(u"番号："_s, this), 0, 0);
     fields->addWidget(numberEdit_, 0, 1);
@@ -63,20 +44,14 @@ CCreateHardDlg::CCreateHardDlg(int number, int symmetry, QWidget* parent)
     fields->addWidget(symmetryList_, 1, 1);
     fields->setColumnStretch(1, 1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(okButton_);
-    buttons->addWidget(cancelButton_);
-    buttons->addStretch(1);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(fields);
-    layout->addSpacing(6);
-    layout->addWidget(status_);
-    layout->addWidget(progress_);
-    layout->addSpacing(6);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    const masuvo::CreationControls controls = masuvo::AddCreationControls(this, fields, QString());
+    status_ = controls.status;
+    progress_ = controls.progress;
+    okButton_ = controls.okButton;
+    cancelButton_ = controls.cancelButton;
+    // Sized for its texts while still empty, so the dialog keeps its size when they appear.
+    const QFontMetrics metrics(status_->font());
+    status_->setMinimumSize(metrics.horizontalAdvance(kRunningText) * 2, metrics.height());
 
     connect(okButton_, &QPushButton::clicked, this, &CCreateHardDlg::Start);
     connect(cancelButton_, &QPushButton::clicked, this, &CCreateHardDlg::reject);
@@ -101,10 +76,7 @@ void CCreateHardDlg::Start() {
     request.symmetry = symmetry_;
     task_.Start(
         search_, request,
-        [this](int done) {
-            // Once cancelled, the seeds left are skipped, not searched: the bar stays where it was.
-            if (!task_.Cancelled()) progress_->setValue(done);
-        },
+        masuvo::ProgressUnlessCancelled(task_, progress_),
         [this](const masuvo::CreationOutcome& outcome) { Finish(outcome); });
 }
 
