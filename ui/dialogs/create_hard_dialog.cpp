@@ -92,16 +92,7 @@ void CCreateHardDlg::reject() {
 void CCreateHardDlg::Finish(const masuvo::CreationOutcome& outcome) {
     running_ = false;
     elapsed_ = outcome.seconds;
-    // A cancel asked for before this point wins, even over a puzzle already found.
-    if (task_.Cancelled()) {
-        done(1);
-        return;
-    }
-    if (outcome.status != masuvo::CreationStatus::Found) {
-        masuvo::ShowCreationFailure(this);
-        done(1);
-        return;
-    }
-    result_ = outcome.puzzle;
-    done(0);
+    const int code = masuvo::CreationEndCode(this, task_, outcome);
+    if (code == 0) result_ = outcome.puzzle;
+    done(code);
 }

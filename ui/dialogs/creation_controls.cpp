@@ -10,6 +10,7 @@
 
 #include "generator/creation.h"
 #include "ui/creation_task.h"
+#include "ui/dialogs/create_dialog.h"
 
 using namespace Qt::StringLiterals;
 
@@ -54,6 +55,15 @@ std::function<void(int)> ProgressUnlessCancelled(const CreationTask& task, QProg
     return [&task, progress](int done) {
         if (!task.Cancelled()) progress->setValue(done);
     };
+}
+
+int CreationEndCode(QWidget* parent, const CreationTask& task, const CreationOutcome& outcome) {
+    if (task.Cancelled()) return 1;
+    if (outcome.status != CreationStatus::Found) {
+        ShowCreationFailure(parent);
+        return 1;
+    }
+    return 0;
 }
 
 }  // namespace masuvo

@@ -8,6 +8,7 @@
 #include <functional>
 
 class QDialog;
+class QWidget;
 class QGridLayout;
 class QLabel;
 class QProgressBar;
@@ -16,6 +17,7 @@ class QPushButton;
 namespace masuvo {
 
 class CreationTask;
+struct CreationOutcome;
 
 struct CreationControls {
     QLabel* status;
@@ -31,5 +33,10 @@ CreationControls AddCreationControls(QDialog* dialog, QGridLayout* fields, const
 // The progress callback of a search: once cancelled, the iterations left are
 // skipped, not searched, so the bar stays where it was.
 std::function<void(int)> ProgressUnlessCancelled(const CreationTask& task, QProgressBar* progress);
+
+// How a creation dialog ends once its search has: 0 with the puzzle found;
+// 1 after a cancel (which wins even over a puzzle already found) or a
+// failure, which is said first in a message box over parent.
+int CreationEndCode(QWidget* parent, const CreationTask& task, const CreationOutcome& outcome);
 
 }  // namespace masuvo
