@@ -1,8 +1,9 @@
 // Pictures turned into the three-channel BGR source image that grid
 // detection reads. The window, masuvo-cli recognize and the fuzz targets
-// all decode through DecodePictureFile / DecodePictureBytes
-// (picture_decoder.cpp, over Qt's image readers and libwebp); the helpers
-// below it are the pixel conversions they share.
+// all decode through DecodePictureFile / DecodePictureBytes, implemented in
+// picture_decoding/ over Qt's image readers, libpng and libwebp, so that
+// vision/ itself needs no Qt; the helpers below them are the pixel
+// conversions they share.
 #pragma once
 
 #include <atomic>

@@ -17,8 +17,8 @@
 #include <cerrno>
 #include <functional>
 
+#include "picture_decoding/png_scaled_decoding.h"
 #include "vision/image_decoding.h"
-#include "vision/png_scaled_decoding.h"
 
 namespace masuvo {
 

@@ -1,4 +1,4 @@
-#include "vision/png_scaled_decoding.h"
+#include "picture_decoding/png_scaled_decoding.h"
 
 #include <png.h>
 
