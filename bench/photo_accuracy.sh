@@ -15,7 +15,10 @@
 # too few digits; the cells marked doubtful, and how many of the wrong cells
 # they cover) and the totals: boards read exactly, cells wrong of all cells,
 # and the median wall time per photo (one process per photo, model loading
-# included).
+# included). A board refused because its grid runs out of the picture is
+# refused as it should be when the grid really does; its digits still count
+# as wrong cells, and a second total counts boards read exactly or refused
+# that way, with the cells wrong on the boards handed over.
 set -u
 usage="usage: photo_accuracy.sh PHOTO_FOLDER [MASUVO_CLI] [--part tuning|measuring] [--list FILE] [--model PATH]"
 folder=${1:?$usage}
@@ -49,7 +52,7 @@ fi
 
 err=$(mktemp)
 trap 'rm -f "$err"' EXIT
-boards=0 exact=0 wrong_total=0 cells_total=0 no_grid=0 too_few=0 refused=0 flagged_total=0 caught_total=0
+boards=0 exact=0 wrong_total=0 cells_total=0 no_grid=0 too_few=0 refused=0 corner=0 handed_cells=0 handed_wrong=0 flagged_total=0 caught_total=0
 times=()
 for photo in "${photos[@]}"; do
   truth=${photo%.*}.dat
@@ -72,6 +75,7 @@ for photo in "${photos[@]}"; do
     case $reason in
       *"no grid found"*) no_grid=$((no_grid + 1)) ;;
       *"fewer than 17"*) too_few=$((too_few + 1)) ;;
+      *"outside the picture"*) corner=$((corner + 1)) ;;
       *) refused=$((refused + 1)) ;;
     esac
     echo "$name: not read: $reason ($wrong digits missed)"
@@ -87,6 +91,8 @@ for photo in "${photos[@]}"; do
     fi
   done
   wrong_total=$((wrong_total + wrong))
+  handed_cells=$((handed_cells + 81))
+  handed_wrong=$((handed_wrong + wrong))
   flagged_total=$((flagged_total + flagged))
   caught_total=$((caught_total + caught))
   if [ $wrong -eq 0 ]; then exact=$((exact + 1)); state="read exactly"; else state="$wrong cells wrong"; fi
@@ -97,6 +103,10 @@ median=$(printf '%s\n' "${times[@]}" | sort -n | awk '{a[NR]=$1} END {print (NR 
 percent() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.1f", b ? 100 * a / b : 0}'; }
 echo "photos: $boards, read exactly: $exact ($(percent $exact $boards) %)," \
      "cells wrong: $wrong_total of $cells_total ($(awk -v a=$wrong_total -v b=$cells_total 'BEGIN {printf "%.2f", 100 * a / b}') %)," \
-     "no grid found: $no_grid, grid found but too few digits: $too_few, refused otherwise: $refused," \
+     "no grid found: $no_grid, grid found but too few digits: $too_few," \
+     "refused as running out of the picture: $corner, refused otherwise: $refused," \
      "cells marked doubtful: $flagged_total (covering $caught_total wrong cells)," \
      "median time per photo: ${median} ms"
+echo "read exactly or refused as running out of the picture: $((exact + corner)) ($(percent $((exact + corner)) $boards) %)," \
+     "cells wrong on the boards handed over: $handed_wrong of $handed_cells" \
+     "($(awk -v a=$handed_wrong -v b=$handed_cells 'BEGIN {printf "%.2f", b ? 100 * a / b : 0}') %)"

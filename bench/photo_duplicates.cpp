@@ -4,12 +4,14 @@
 //
 //   photo_duplicates PHOTO_FOLDER TUNING_LIST MEASURING_LIST
 //
-// Two photos are taken for one when either
-//   - their truth boards agree in at least 75 of 81 cells (the same printed
-//     puzzle, however photographed), or
-//   - the difference hashes of the pictures (64 bits: a 9 × 8 grey
-//     thumbnail, one bit per left-right comparison) differ in at most 10 bits.
-// Pairs joined either way form groups. The rule that settles a group split
+// Two photos are taken for one when their truth boards agree in at least 75
+// of 81 cells: the same printed puzzle, however photographed, so the same
+// print of the same digits. The difference hash of the pictures (64 bits: a
+// 9 × 8 grey thumbnail, one bit per left-right comparison) is printed beside
+// each pair to tell a copy of one picture (0 to 2 bits apart) from another
+// photo of the page; it does not join photos by itself, as newspaper pages
+// of different puzzles are as close as that at 9 × 8. Joined pairs form
+// groups. The rule that settles a group split
 // across the parts: it goes to the part of its lowest-numbered photo.
 // Prints every pair, every group with its photos' parts, and the moves the
 // rule asks for; exits 1 when any group is split across the parts.
@@ -108,7 +110,7 @@ int main(int argc, char** argv) {
             int same = 0;
             for (int k = 0; k < 81; ++k) same += photos[a].truth[k] == photos[b].truth[k];
             const int apart = static_cast<int>(std::bitset<64>(photos[a].hash ^ photos[b].hash).count());
-            if (same < 75 && apart > 10) continue;
+            if (same < 75) continue;
             std::printf("%s %s\t%d\t%d\n", photos[a].name.c_str(), photos[b].name.c_str(), same, apart);
             parent[Find(parent, static_cast<int>(a))] = Find(parent, static_cast<int>(b));
         }
