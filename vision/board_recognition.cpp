@@ -111,8 +111,11 @@ const char* RecognitionFailureText(RecognitionFailure failure) {
     return "";
 }
 
-bool ReadBoard(const DigitModel& model, const cv::Mat& source, bool camera, BoardReading& reading,
-               cv::Mat* preview) {
+namespace {
+
+// ReadBoard on one grey version of the picture.
+bool ReadGrey(const DigitModel& model, const cv::Mat& source, const cv::Mat& grey, bool camera,
+              BoardReading& reading, cv::Mat* preview) {
     reading = BoardReading();
     auto fail = [&reading](RecognitionFailure failure, const BoardDigits* read = nullptr) {
         reading.report.failure = failure;
@@ -124,7 +127,6 @@ bool ReadBoard(const DigitModel& model, const cv::Mat& source, bool camera, Boar
     if (!model.loaded && !(camera && preview)) return fail(RecognitionFailure::NoModel);
     // The grid found does not depend on the step or the pass: it is located
     // once (painting the camera preview) and cut at every run.
-    const cv::Mat grey = GreyPicture(source);
     GridLocation location;
     if (!LocateGrid(source, grey, camera, location, preview))
         return fail(location.cornerOutside ? RecognitionFailure::CornerOutside : RecognitionFailure::NoGrid);
@@ -151,6 +153,30 @@ bool ReadBoard(const DigitModel& model, const cv::Mat& source, bool camera, Boar
     // A mend may leave fewer digits than a board needs.
     if (!EnoughDigits(reading.digits)) return fail(RecognitionFailure::TooFewDigits, &reading.digits);
     return true;
+}
+
+}  // namespace
+
+bool ReadBoard(const DigitModel& model, const cv::Mat& source, bool camera, BoardReading& reading,
+               cv::Mat* preview) {
+    const cv::Mat grey = GreyPicture(source);
+    const bool read = ReadGrey(model, source, grey, camera, reading, preview);
+    // A shadow's edge, light falling off or a coloured band can hide the
+    // grid's outline, blank the cells in the dark or darken paper into ink.
+    // A picture that gives no board, or one that breaks the rules, is read
+    // again under even light, and that reading taken when it is better.
+    // Not for camera frames: most show no grid yet, and each must be quick.
+    if (camera || grey.empty() || reading.report.failure == RecognitionFailure::NoModel) return read;
+    if (read && reading.rules != RuleOutcome::kBroken) return read;
+    BoardReading even;
+    const bool evenRead = ReadGrey(model, source, EvenLight(grey), camera, even, nullptr);
+    if (evenRead && (!read || even.rules != RuleOutcome::kBroken)) {
+        reading = even;
+        return true;
+    }
+    if (!read && !evenRead && even.report.failure == RecognitionFailure::CornerOutside)
+        reading.report = even.report;
+    return read;
 }
 
 bool ReadBoard(const cv::Mat& source, bool camera, BoardReading& reading, cv::Mat* preview) {

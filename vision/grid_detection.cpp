@@ -203,6 +203,18 @@ cv::Mat GreyPicture(const cv::Mat& source) {
     return grey;
 }
 
+cv::Mat EvenLight(const cv::Mat& grey) {
+    cv::Mat paper, even;
+    if (grey.empty()) return even;
+    // A thick block line or a bold digit is a few hundredths of the grid's
+    // side across; the grid takes up at least a third of the picture.
+    const int side = std::max(9, (std::min(grey.cols, grey.rows) / 30) | 1);
+    cv::morphologyEx(grey, paper, cv::MORPH_CLOSE, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(side, side)));
+    cv::max(paper, 1, paper);
+    cv::divide(grey, paper, even, 255.0);
+    return even;
+}
+
 bool LocateGrid(const cv::Mat& source, const cv::Mat& grey, bool camera, GridLocation& location, cv::Mat* preview) {
     if (grey.empty()) return false;
     const int width = grey.cols, height = grey.rows;
@@ -306,9 +318,15 @@ bool DetectGrid(const cv::Mat& source, int scaleStep, int pass, bool camera, Gri
     result.wholePicture = false;
     const int v = scaleStep;
     if (v < kMinScaleStep || v > kMaxScaleStep || v % 2 != 0 || pass < 0 || pass >= kPassCount) return false;
-    const cv::Mat grey = GreyPicture(source);
+    cv::Mat grey = GreyPicture(source);
     GridLocation location;
-    if (!LocateGrid(source, grey, camera, location, preview)) return false;
+    if (!LocateGrid(source, grey, camera, location, preview)) {
+        // Uneven light may hide the outline; the recognition tries again
+        // under even light, and so does the single detection.
+        if (camera) return false;
+        grey = EvenLight(grey);
+        if (!LocateGrid(source, grey, camera, location, preview)) return false;
+    }
     return CutGrid(grey, location, v, pass, camera, result);
 }
 

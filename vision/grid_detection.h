@@ -103,6 +103,12 @@ bool DetectGrid(const cv::Mat& source, int scaleStep, int pass, bool camera, Gri
 cv::Mat GreyPicture(const cv::Mat& source);
 bool LocateGrid(const cv::Mat& source, const cv::Mat& grey, bool camera, GridLocation& location,
                 cv::Mat* preview = nullptr);
+// The grey picture with its light made even: every pixel divided by the
+// paper's brightness around it (a closing wider than any printed stroke or
+// line), so a shadow's edge, light falling off across the page or a row
+// printed on a coloured band leaves no edge of its own and only the print
+// stays dark. An empty picture gives an empty one.
+cv::Mat EvenLight(const cv::Mat& grey);
 // CutGrid: warps the located grid at the step and pass and cuts its 81
 // cells (see DetectGrid); false for a step or pass out of range.
 bool CutGrid(const cv::Mat& grey, const GridLocation& location, int scaleStep, int pass, bool camera,
