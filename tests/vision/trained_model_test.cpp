@@ -120,6 +120,42 @@ TEST(TrainedModel, ReadsPuzzlesPrintedInFontsItNeverSaw) {
     }
 }
 
+// The printed page under light a phone meets: the grid's outline and the
+// cells in the dark must come through a hard shadow's edge, light falling
+// off across the page and a row printed on a coloured band.
+TEST(TrainedModel, ReadsPuzzlesUnderUnevenLight) {
+    DigitModel model;
+    std::string message;
+    ASSERT_TRUE(ReadDigitModel(kShippedModel, model, message)) << message;
+    // Gain per pixel and channel (B, G, R) over the page.
+    using Light = cv::Vec3f (*)(float x, float y);  // x, y in [0, 1) of the page
+    struct Case {
+        const char* name;
+        Light light;
+    };
+    const Case cases[] = {
+        {"shadow over a corner", [](float x, float y) { return x + y < 0.9f ? cv::Vec3f(0.4f, 0.4f, 0.4f) : cv::Vec3f(1, 1, 1); }},
+        {"light falling to a third", [](float x, float) { return cv::Vec3f(1, 1, 1) * (1.0f - 0.67f * x); }},
+        {"pink band over the fifth row",
+         [](float, float y) { return y > 0.43f && y < 0.53f ? cv::Vec3f(0.7f, 0.55f, 0.95f) : cv::Vec3f(1, 1, 1); }},
+    };
+    BoardDigits expected{};
+    for (int cell = 0; cell < 81; ++cell) expected[cell] = kPuzzle[cell] == '.' ? 0 : kPuzzle[cell] - '0';
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        cv::Mat page = PrintedPuzzle(cv::FONT_HERSHEY_SIMPLEX, 1.2, 2, 48, 0.0);
+        for (int y = 0; y < page.rows; ++y)
+            for (int x = 0; x < page.cols; ++x) {
+                const cv::Vec3f gain = c.light(float(x) / page.cols, float(y) / page.rows);
+                cv::Vec3b& p = page.at<cv::Vec3b>(y, x);
+                for (int k = 0; k < 3; ++k) p[k] = cv::saturate_cast<uint8_t>(p[k] * gain[k]);
+            }
+        BoardDigits digits{};
+        ASSERT_TRUE(RecognizeBoard(model, page, false, digits));
+        for (int cell = 0; cell < 81; ++cell) EXPECT_EQ(digits[cell], expected[cell]) << "cell " << cell;
+    }
+}
+
 // Phone photographs of newspaper puzzles, read exactly: dark surroundings
 // and grey print (36), a turned page in perspective (111), a bent page whose
 // inner lines bow away from the outline's perspective (opencv_sudoku).
