@@ -29,14 +29,19 @@ bool OrderByDiagonals(const std::vector<cv::Point>& quad, Corners& c) {
 
 double Length(cv::Point2f a, cv::Point2f b) { return std::hypot(double(a.x) - b.x, double(a.y) - b.y); }
 
-// A photographed square: sides within a factor 1.8 of each other, no
+// A photographed square: sides within a factor 1.5 of each other, or 1.8
+// when a pair of opposite sides differs by a tenth (a grid seen at a slant
+// narrows away from the camera; an evenly oblong box is no such view), no
 // corner far from a right angle.
 bool PlausibleGrid(const Corners& c) {
     double sides[4];
     for (int k = 0; k < 4; ++k) sides[k] = Length(c[k], c[(k + 1) % 4]);
     const double shortest = *std::min_element(sides, sides + 4);
     const double longest = *std::max_element(sides, sides + 4);
-    if (!(shortest > 0.0) || longest / shortest > 1.8) return false;
+    if (!(shortest > 0.0)) return false;
+    const bool narrowing = std::min(sides[0], sides[2]) < 0.9 * std::max(sides[0], sides[2]) ||
+                           std::min(sides[1], sides[3]) < 0.9 * std::max(sides[1], sides[3]);
+    if (longest / shortest > (narrowing ? 1.8 : 1.5)) return false;
     for (int k = 0; k < 4; ++k) {
         const cv::Point2f a = c[k], b = c[(k + 1) % 4], d = c[(k + 3) % 4];
         const double cosine = (double(b.x - a.x) * (d.x - a.x) + double(b.y - a.y) * (d.y - a.y)) /

@@ -176,9 +176,12 @@ TEST(DetectGrid, AcceptsOnlyNearlySquareOutlines) {
                           {"sides 5.9 % off", oblong(450, 400), true, OutlineSource::kPhoto},
                           {"corners of 88°", skewed(92), true, OutlineSource::kPlain},
                           {"corners of 86°", skewed(94), true, OutlineSource::kPhoto},
-                          // As far as a strongly tilted grid goes, and past it.
-                          {"sides 1.6 : 1", oblong(450, 280), true, OutlineSource::kPhoto},
-                          {"sides 2 : 1", oblong(450, 225), false, OutlineSource::kPhoto},
+                          {"sides 1.6 : 1", oblong(450, 280), false, OutlineSource::kPhoto},
+                          // A grid seen at a slant: narrower on the far side.
+                          {"sides 1.6 : 1 narrowing to the right",
+                           Corners{{{200, 80}, {200, 360}, {600, 340}, {600, 100}}}, true, OutlineSource::kPhoto},
+                          {"sides 2 : 1 narrowing to the right",
+                           Corners{{{200, 80}, {200, 310}, {630, 295}, {630, 95}}}, false, OutlineSource::kPhoto},
                           {"corners of 65°", skewed(115), false, OutlineSource::kPhoto}};
     for (const Case& c : cases) {
         const cv::Mat picture = OnCanvas(FlatGrid(450, kDigits), {900, 600}, c.corners);
