@@ -155,6 +155,21 @@ bool ReadGrey(const DigitModel& model, const cv::Mat& source, const cv::Mat& gre
     return true;
 }
 
+// How far a reading is from one board to hand over: lower is better.
+int RuleRank(RuleOutcome outcome) {
+    switch (outcome) {
+        case RuleOutcome::kHolds: return 0;
+        case RuleOutcome::kMended: return 1;
+        case RuleOutcome::kSeveral: return 2;
+        case RuleOutcome::kBroken: return 3;
+    }
+    return 3;
+}
+
+int DigitCount(const BoardDigits& digits) {
+    return static_cast<int>(std::count_if(digits.begin(), digits.end(), [](int d) { return d != 0; }));
+}
+
 }  // namespace
 
 bool ReadBoard(const DigitModel& model, const cv::Mat& source, bool camera, BoardReading& reading,
@@ -162,15 +177,19 @@ bool ReadBoard(const DigitModel& model, const cv::Mat& source, bool camera, Boar
     const cv::Mat grey = GreyPicture(source);
     const bool read = ReadGrey(model, source, grey, camera, reading, preview);
     // A shadow's edge, light falling off or a coloured band can hide the
-    // grid's outline, blank the cells in the dark or darken paper into ink.
-    // A picture that gives no board, or one that breaks the rules, is read
-    // again under even light, and that reading taken when it is better.
-    // Not for camera frames: most show no grid yet, and each must be quick.
+    // grid's outline, blank the cells in the dark (several solutions) or
+    // darken paper into ink (a broken rule). A picture that gives no board,
+    // or no single solution, is read again under even light, and that
+    // reading taken when it is nearer one board to hand over, or as near
+    // with more digits. Not for camera frames: most show no grid yet, and
+    // each must be quick.
     if (camera || grey.empty() || reading.report.failure == RecognitionFailure::NoModel) return read;
-    if (read && reading.rules != RuleOutcome::kBroken) return read;
+    if (read && RuleRank(reading.rules) < RuleRank(RuleOutcome::kSeveral)) return read;
     BoardReading even;
     const bool evenRead = ReadGrey(model, source, EvenLight(grey), camera, even, nullptr);
-    if (evenRead && (!read || even.rules != RuleOutcome::kBroken)) {
+    const bool better = evenRead && (!read || RuleRank(even.rules) < RuleRank(reading.rules) ||
+                                     (even.rules == reading.rules && DigitCount(even.digits) > DigitCount(reading.digits)));
+    if (better) {
         reading = even;
         return true;
     }

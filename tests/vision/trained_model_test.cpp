@@ -135,7 +135,7 @@ TEST(TrainedModel, ReadsPuzzlesUnderUnevenLight) {
     };
     const Case cases[] = {
         {"shadow over a corner", [](float x, float y) { return x + y < 0.9f ? cv::Vec3f(0.4f, 0.4f, 0.4f) : cv::Vec3f(1, 1, 1); }},
-        {"light falling to a third", [](float x, float) { return cv::Vec3f(1, 1, 1) * (1.0f - 0.67f * x); }},
+        {"light falling to a sixth", [](float x, float) { return cv::Vec3f(1, 1, 1) * (1.0f - 0.83f * x); }},
         {"pink band over the fifth row",
          [](float, float y) { return y > 0.43f && y < 0.53f ? cv::Vec3f(0.7f, 0.55f, 0.95f) : cv::Vec3f(1, 1, 1); }},
     };
@@ -151,8 +151,10 @@ TEST(TrainedModel, ReadsPuzzlesUnderUnevenLight) {
                 for (int k = 0; k < 3; ++k) p[k] = cv::saturate_cast<uint8_t>(p[k] * gain[k]);
             }
         BoardDigits digits{};
-        ASSERT_TRUE(RecognizeBoard(model, page, false, digits));
-        for (int cell = 0; cell < 81; ++cell) EXPECT_EQ(digits[cell], expected[cell]) << "cell " << cell;
+        EXPECT_TRUE(RecognizeBoard(model, page, false, digits));
+        int wrong = 0;
+        for (int cell = 0; cell < 81; ++cell) wrong += digits[cell] != expected[cell];
+        EXPECT_EQ(wrong, 0);
     }
 }
 
