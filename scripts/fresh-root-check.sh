@@ -30,6 +30,8 @@ if [ "${1:-}" = --inside ]; then
     apt-get update -q >/dev/null
     apt-get install -y -q --no-install-recommends "$check/package.deb" >"$check/install.log" 2>&1 ||
         { tail -30 "$check/install.log" >&2; fail "apt-get install of the package failed"; }
+    # What the package and its dependencies take on a bare system.
+    echo "fresh-root-check: apt: $(grep -m1 'additional disk space' "$check/install.log" || echo 'no disk space figure')"
     # Only the package's dependencies are installed so far: nothing may be missing.
     missing=$( (ldd /usr/bin/masuvo /usr/bin/masuvo-cli /usr/libexec/masuvo/masuvo-recognize
         find /usr/lib/x86_64-linux-gnu/qt6/plugins/platforms /usr/lib/x86_64-linux-gnu/qt6/plugins/imageformats \
