@@ -54,7 +54,7 @@ xvfb=$!
 export DISPLAY=$display
 for ((k = 0; k < 50; ++k)); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 mapped() {
-    local start end pid watcher
+    local tries=${1:-1} start end pid watcher
     : >"$work/pid"
     timeout 60 "$work/window_mapped" "$work/pid" >"$work/mapped" &
     watcher=$!
@@ -63,7 +63,19 @@ mapped() {
     "$window" >/dev/null 2>&1 &
     pid=$!
     echo "$pid" >"$work/pid"
-    wait "$watcher"
+    # Whichever ends first: the watcher at the map, or a program that
+    # ended without a window.
+    wait -n "$watcher" "$pid" || true
+    if kill -0 "$watcher" 2>/dev/null || [ -z "$(sed -n 2p "$work/mapped")" ]; then
+        kill "$watcher" 2>/dev/null || true; wait "$watcher" 2>/dev/null || true
+        # No map seen (the program failed, or the watcher lost the server):
+        # no time is made up; the start is tried again, three times at most.
+        echo "startup_times.sh: no map seen for a start of $window (try $tries)" >&2
+        kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true
+        [ "$tries" -lt 3 ] || return 1
+        mapped $((tries + 1))
+        return
+    fi
     end=$(sed -n 2p "$work/mapped")
     # The processor time the program had used by then (user + system, in
     # clock ticks).
