@@ -3,7 +3,8 @@
 # an empty C++ program, masuvo-cli --version, masuvo-cli count of one
 # puzzle, masuvo --version, and the main window: from the process start to
 # the window being mapped on a virtual X server (the X server's MapNotify,
-# seen by window_mapped.c).
+# seen by window_mapped.c), with the processor time used until then and the
+# time its main thread waited for a processor that other processes held.
 # Also the shared libraries each program loads. Ratios are to the empty
 # program.
 #
@@ -78,17 +79,22 @@ mapped() {
     fi
     end=$(sed -n 2p "$work/mapped")
     # The processor time the program had used by then (user + system, in
-    # clock ticks).
+    # clock ticks), and how long its main thread had waited for a processor
+    # held by other processes (nanoseconds): on a busy machine the wall
+    # time is about the two together.
     local ticks
     ticks=$(awk '{print $14 + $15}' "/proc/$pid/stat")
     echo $(( ticks * 1000000 / $(getconf CLK_TCK) )) >>"$work/cpu"
+    awk '{print int($2 / 1000)}' "/proc/$pid/schedstat" >>"$work/wait"
     kill "$pid"; wait "$pid" 2>/dev/null || true
     echo $(( end - start ))
 }
 mapped >/dev/null  # first start: the examples are copied
 : >"$work/cpu"
+: >"$work/wait"
 for ((k = 0; k < runs; ++k)); do times[window_mapped]+="$(mapped) "; done
 times[window_mapped_cpu]=$(tr '\n' ' ' <"$work/cpu")
+times[window_mapped_wait]=$(tr '\n' ' ' <"$work/wait")
 first_home=$HOME
 export HOME="$work/fresh" XDG_CONFIG_HOME="$work/fresh/.config"
 for ((k = 0; k < 5; ++k)); do
@@ -99,7 +105,8 @@ export HOME=$first_home
 
 empty=$(tr ' ' '\n' <<<"${times[empty]}" | grep . | median)
 printf '%-20s %10s %8s\n' measure median_ms ratio
-for key in empty cli_version cli_count window_version window_mapped window_mapped_cpu window_first_start; do
+for key in empty cli_version cli_count window_version window_mapped window_mapped_cpu window_mapped_wait \
+    window_first_start; do
     m=$(tr ' ' '\n' <<<"${times[$key]}" | grep . | median)
     printf '%-20s %10s %8s\n' "$key" "$m" "$(awk -v a="$m" -v b="$empty" 'BEGIN {printf "%.1f", a / b}')"
 done
