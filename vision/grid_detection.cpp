@@ -90,7 +90,9 @@ bool RotatedRectangleTest(const std::vector<cv::Point>& contour, int width, int 
     return true;
 }
 
-bool FindGridOutline(const cv::Mat& grey, Corners& corners) {
+// rectangle: set when the corners are those of the smallest rectangle
+// around an outline rather than its own.
+bool FindGridOutline(const cv::Mat& grey, Corners& corners, bool& rectangle) {
     cv::Mat binary, edges;
     cv::threshold(grey, binary, 128, 255, cv::THRESH_BINARY_INV);
     bool edgesMade = false;
@@ -111,7 +113,10 @@ bool FindGridOutline(const cv::Mat& grey, Corners& corners) {
                                           : RotatedRectangleTest(contour, grey.cols, grey.rows, corners);
             accepted = accepted || pass;
         }
-        if (accepted) return true;
+        if (accepted) {
+            rectangle = attempt >= 2;
+            return true;
+        }
     }
     return false;
 }
@@ -229,11 +234,35 @@ bool LocateGrid(const cv::Mat& source, const cv::Mat& grey, bool camera, GridLoc
     // A plain outline the frame cuts, or one no lattice fits, may be other
     // print (a box running off the page, the visible part of a grid running
     // out of it) beside a grid the photographed search still finds whole.
-    bool plainCut = false;
-    if (FindGridOutline(grey, corners)) {
+    bool plainCut = false, rectangle = false;
+    if (FindGridOutline(grey, corners, rectangle)) {
         found = OutlineSource::kPlain;
         plainCut = OutlineCutByFrame(grey, corners);
         if (plainCut || !FitLatticeToLines(grey, corners)) found = OutlineSource::kWholePicture;
+    }
+    if (found == OutlineSource::kPlain && rectangle) {
+        // The rectangle around a grid seen at a slant holds it but is not
+        // its outline: the cells would be cut askew. The photographed
+        // outline follows the grid's own corners; it is taken where it
+        // fits the printed lines, fills most of the rectangle from inside
+        // it (not another grid elsewhere on the page) and has corners
+        // apart from the rectangle's.
+        Corners photo;
+        if (FindPhotoGridOutline(grey, photo) == PhotoOutline::kFound && FitLatticeToLines(grey, photo)) {
+            double apart = 0.0, side = 0.0;
+            for (int k = 0; k < 4; ++k) {
+                apart = std::max(apart, Distance(photo[k], corners[k]));
+                side = std::max(side, Distance(corners[k], corners[(k + 1) % 4]));
+            }
+            const std::vector<cv::Point2f> box(corners.begin(), corners.end()), inner(photo.begin(), photo.end());
+            bool inside = true;
+            for (const cv::Point2f& p : photo) inside = inside && cv::pointPolygonTest(box, p, true) > -side / 10;
+            const bool fills = cv::contourArea(inner) > 0.6 * cv::contourArea(box);
+            if (inside && fills && apart > side / 25) {
+                corners = photo;
+                found = OutlineSource::kPhoto;
+            }
+        }
     }
     if (found != OutlineSource::kPlain) {
         bool misfit = false;

@@ -193,6 +193,16 @@ TEST(DetectGrid, AcceptsOnlyNearlySquareOutlines) {
     }
 }
 
+// A grid seen at a slant whose bounding rectangle is square: the cells are
+// cut along the grid's own corners, not the rectangle around them.
+TEST(DetectGrid, TakesASlantedGridsOwnCornersOverTheRectangleAroundThem) {
+    const Corners slanted = {{{235, 80}, {200, 530}, {650, 530}, {615, 80}}};
+    const cv::Mat picture = OnCanvas(FlatGrid(450, kDigits), {900, 600}, slanted);
+    GridDetection found;
+    ASSERT_TRUE(DetectGrid(picture, 0, 1, false, found));
+    ExpectCornersNear(found, slanted, 4.0f);
+}
+
 // When two outlines pass in the same attempt, the one the contour search
 // lists last gives the corners.
 TEST(DetectGrid, TakesTheLastOutlineThatPasses) {
