@@ -249,6 +249,9 @@ public:
     // (typed, from the pad or by ヒント実行), so that a practice run can see
     // its answer arrive.
     std::function<void(int row, int col, int digit)> onSolvingPlacement;
+    // What the clock is measured against from now on (目標時間, its rank and
+    // the elapsed percentage): a drill is one move, not the whole position.
+    void SetTargetTime(int32_t seconds);
     bool hintDialogOpen = false;
     bool timeDisplay = true;  // setting time_disp
     DataFolders folders;

@@ -1,13 +1,30 @@
 #include "session/practice_run.h"
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 
 #include "engine/catalogue.h"
+#include "engine/rating.h"
+#include "engine/step_search.h"
 #include "engine/text_format.h"
 #include "session/session_text.h"
 
 namespace masuvo {
+
+int32_t AnswerEstimate(const Drill& drill) {
+    // Judged as the session judges a placement: the needed steps towards
+    // that cell and digit, weighted; a board no chain reaches has none.
+    KR_solver board;
+    std::memcpy(board.value, drill.position.value, sizeof board.value);
+    board.value[drill.row][drill.col] = 0;
+    board.placeRow = drill.row;
+    board.placeCol = drill.col;
+    board.placeDigit = drill.digit;
+    Usage usage;
+    if (StepSearch(board, true) == 1) TallyUsage(board, usage);
+    return DifficultyScore(usage);
+}
 
 PracticeRun::PracticeRun(std::vector<DrillChoice> choices) : choices_(std::move(choices)) {}
 
@@ -24,6 +41,7 @@ void PracticeRun::Begin(PlaySession& session, const Drill& drill) {
     LoadCreatedPuzzle(session, drill.position, Header());
     session.StartSolving();
     playing_ = session.mode == 1;
+    if (playing_) session.SetTargetTime(AnswerEstimate(drill));
 }
 
 bool PracticeRun::Answered(const PlaySession& session) const {

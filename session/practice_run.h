@@ -64,6 +64,10 @@ private:
     std::vector<PracticeEntry> entries_;
 };
 
+// The estimated seconds of a drill's answer played without help: what its
+// time is compared with, on the clock and for the boxes.
+int32_t AnswerEstimate(const Drill& drill);
+
 // The practice record of a data folder.
 std::string PracticeRecordPath(const DataFolders& folders);
 

@@ -192,6 +192,12 @@ void PlaySession::ShowTarget() {
     view_.SetText(Field::TargetRank, RankName(targetTime));
 }
 
+void PlaySession::SetTargetTime(int32_t seconds) {
+    targetTime = seconds;
+    ShowTarget();
+    ShowClock();
+}
+
 void PlaySession::ShowPenalty() { view_.SetText(Field::Penalty, WithSeparators(penalty)); }
 
 void PlaySession::AddPenalty(int32_t seconds) {

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "session/practice_run.h"
+#include "session/session_text.h"
 #include "tests/session/session_fixture.h"
 
 namespace masuvo::test {
@@ -50,6 +51,12 @@ TEST_F(PracticeRunTest, DrillsPlayOneAfterAnotherAndKeepTheirEntries) {
     EXPECT_TRUE(run.OnBoard(session));
     EXPECT_EQ(session.mode, 1);
     EXPECT_EQ(session.name, "練習 1/3 ・ セルの完成");
+    // 目標時間 is the answer's estimate, not the whole position's difficulty.
+    const int32_t estimate = AnswerEstimate(DrillOf(kNakedSingleBoard, 1, 4, 1));
+    EXPECT_GT(estimate, 0);
+    EXPECT_LT(estimate, session.difficulty);
+    EXPECT_EQ(session.targetTime, estimate);
+    EXPECT_EQ(view.texts[Field::TargetTime], TimeText(estimate));
     Wait(7);
     Type(1, 4, 2);  // a wrong digit is marked and does not end the drill
     EXPECT_FALSE(run.Answered(session));
@@ -64,7 +71,7 @@ TEST_F(PracticeRunTest, DrillsPlayOneAfterAnotherAndKeepTheirEntries) {
     EXPECT_EQ(first.hints + first.details + first.hintExecutions, 0);
     EXPECT_TRUE(first.solved);
     EXPECT_EQ(first.estimatedSeconds, session.lastJudgement.points);
-    EXPECT_GT(first.estimatedSeconds, 0);
+    EXPECT_EQ(first.estimatedSeconds, estimate);  // unaided, the boxes compare with what the clock showed
     EXPECT_EQ(first.when, "2026/01/01 00:00:00");
     EXPECT_NE(session.mode, 1);  // the clock stopped with the drill
     EXPECT_FALSE(view.ticking);
@@ -73,6 +80,7 @@ TEST_F(PracticeRunTest, DrillsPlayOneAfterAnotherAndKeepTheirEntries) {
     EXPECT_EQ(run.Header(), "練習 2/3 ・ 隠れた数字");
     run.Begin(session, DrillOf(kTwoStepBoard, 8, 2, 2));
     EXPECT_EQ(session.hintCount, 0);
+    EXPECT_EQ(session.targetTime, AnswerEstimate(DrillOf(kTwoStepBoard, 8, 2, 2)));
     Wait(3);
     session.RequestHint();
     session.SetDetail(true);
