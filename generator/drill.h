@@ -4,7 +4,10 @@
 // the board just before the first placement of its logical solution whose
 // needed steps use t, every earlier placement turned into a given. Drills are
 // not held to a rank's score band, which made the rare technique/rank pairs
-// search thousands of seeds.
+// search thousands of seeds. The first five drills of the rarest techniques
+// are known in advance (a table of the search's accepting iterations), so
+// they cost one attempt, and a number the search finds nothing for fails at
+// once.
 #pragma once
 
 #include <atomic>
@@ -26,6 +29,9 @@ struct DrillRequest {
     int threads = 0;  // 0: OpenMP's default
     const std::atomic<bool>* cancel = nullptr;
     std::function<void(int)> progress;  // as CreationRequest::progress
+    // Searches even where the table of found drills knows the answer: the
+    // search defines the table, and this is how it is made and checked.
+    bool search = false;
 };
 
 struct Drill {
@@ -42,9 +48,15 @@ struct Drill {
 struct DrillOutcome {
     CreationStatus status = CreationStatus::Failed;
     Drill drill;
+    int iteration = -1;  // the search's accepting iteration
 };
 
 DrillOutcome CreateDrill(const DrillRequest& request);
+
+// The search's outcome for the first drills of the rare techniques, found
+// offline: the accepting iteration, or -1 when none of the kDrillIterations
+// succeeds; false when the pair is not in the table.
+bool KnownDrillIteration(int technique, int number, int& iteration);
 
 // The seed of one attempt of the drill search, and the puzzle it digs; false
 // when a cancel cut the digging short.

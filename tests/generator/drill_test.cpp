@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "engine/brute_force.h"
+#include "engine/catalogue.h"
 #include "engine/step_search.h"
 #include "generator/drill.h"
 
@@ -71,6 +73,56 @@ TEST(Drill, SameDrillWithOneAndTwoThreads) {
     EXPECT_EQ(GridText(one.position), GridText(two.position));
     EXPECT_EQ(one.row * 100 + one.col * 10 + one.digit, two.row * 100 + two.col * 10 + two.digit);
     EXPECT_EQ(one.texts, two.texts);
+}
+
+// The table of the rare techniques' first drills stands for the search: each
+// tabled drill is sound and carries its iteration, a number the search finds
+// nothing for fails at once, and a few are searched again in full.
+TEST(Drill, TabledDrillsAreSoundAndFailAtOnceWhereTheSearchFindsNone) {
+    int tabled = 0;
+    for (int technique = 0; technique < kTechniqueCount; ++technique)
+        for (int number = 1; number <= 5; ++number) {
+            int iteration = 0;
+            if (!KnownDrillIteration(technique, number, iteration)) continue;
+            ++tabled;
+            DrillRequest request;
+            request.technique = technique;
+            request.number = number;
+            request.threads = 1;
+            int progressed = 0;
+            request.progress = [&](int done) { progressed = done; };
+            const DrillOutcome outcome = CreateDrill(request);
+            EXPECT_EQ(progressed, kDrillIterations);  // the bar ends full, as after a search
+            if (iteration < 0) {
+                EXPECT_EQ(outcome.status, CreationStatus::Failed) << technique << "/" << number;
+                continue;
+            }
+            ASSERT_EQ(outcome.status, CreationStatus::Found) << technique << "/" << number;
+            EXPECT_EQ(outcome.iteration, iteration);
+            ExpectSoundDrill(outcome.drill, technique);
+        }
+    EXPECT_GT(tabled, 0);
+    int iteration = 0;
+    EXPECT_FALSE(KnownDrillIteration(5, 1, iteration));  // a common technique is searched
+}
+
+TEST(Drill, TheTableGivesTheDrillTheSearchFinds) {
+    // Entries whose search ends within a few hundred attempts, one at the highest ceiling.
+    for (const auto& [technique, number] : {std::pair{11, 1}, std::pair{8, 1}, std::pair{29, 2}}) {
+        DrillRequest request;
+        request.technique = technique;
+        request.number = number;
+        request.threads = 2;
+        const DrillOutcome tabled = CreateDrill(request);
+        request.search = true;
+        const DrillOutcome searched = CreateDrill(request);
+        ASSERT_EQ(searched.status, CreationStatus::Found) << technique << "/" << number;
+        ASSERT_EQ(tabled.status, CreationStatus::Found) << technique << "/" << number;
+        EXPECT_EQ(tabled.iteration, searched.iteration);
+        EXPECT_EQ(GridText(tabled.drill.position), GridText(searched.drill.position));
+        EXPECT_EQ(tabled.drill.row * 100 + tabled.drill.col * 10 + tabled.drill.digit,
+                  searched.drill.row * 100 + searched.drill.col * 10 + searched.drill.digit);
+    }
 }
 
 TEST(Drill, APuzzleThatNeverNeedsTheTechniqueGivesNoPosition) {
