@@ -4,8 +4,10 @@
 # threads. Each drill printed is checked as the drill test checks it (one
 # solution, the hint on the position places the answer, the technique among
 # the needed steps). Prints each time, then per technique the median and the
-# slowest, slowest technique first. CAP seconds (default none) stop a drill;
-# a stopped or unsound drill counts as failed.
+# slowest, slowest technique first. CAP seconds (default none) stop a drill.
+# A drill is "capped" when the cap stopped it, "none" when the search ended
+# without one (at once for the tabled numbers of the rare techniques), and
+# "unsound" when it fails the check; all three count as failed.
 # Usage: bench/drill_times.sh path/to/masuvo-cli [FIRST LAST [CAP]]
 set -uo pipefail
 cli="$1"
@@ -33,7 +35,7 @@ for t in $(seq 0 29); do
     fi
     rc=$?
     end=$(date +%s.%N)
-    if [ $rc -ne 0 ]; then result=failed; elif sound "$t" "$out"; then result=ok; else result=unsound; fi
+    if [ $rc -eq 124 ]; then result=capped; elif [ $rc -ne 0 ]; then result=none; elif sound "$t" "$out"; then result=ok; else result=unsound; fi
     seconds=$(echo "$end - $start" | bc)
     printf '%d\t%d\t%.2f\t%s\n' "$t" "$n" "$seconds" "$result" | tee -a "$times"
   done
