@@ -49,17 +49,21 @@ done
 mkdir -m 700 "$work/run"
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
 mkdir -p "$HOME"
-display=:$(( 90 + RANDOM % 100 ))
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+# The server picks a free display and writes its number once it accepts
+# clients; -noreset keeps it from resetting, and refusing connections for a
+# moment, each time the last client leaves.
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
-export DISPLAY=$display
-for ((k = 0; k < 50; ++k)); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+for ((k = 0; k < 300; ++k)); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || { echo "startup_times.sh: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(head -1 "$work/display")"
 mapped() {
     local tries=${1:-1} start end pid watcher
     : >"$work/pid"
+    : >"$work/mapped"  # emptied here: the watcher's own truncation may come late
     timeout 60 "$work/window_mapped" "$work/pid" >"$work/mapped" &
     watcher=$!
-    until [ -s "$work/mapped" ]; do sleep 0.01; done  # listening
+    until [ -s "$work/mapped" ] || ! kill -0 "$watcher" 2>/dev/null; do sleep 0.01; done  # listening
     start=${EPOCHREALTIME/./}
     "$window" >/dev/null 2>&1 &
     pid=$!

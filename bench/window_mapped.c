@@ -39,15 +39,24 @@ int main(int argc, char** argv) {
         return 2;
     }
     xcb_connection_t* connection = xcb_connect(NULL, NULL);
-    if (xcb_connection_has_error(connection)) return 2;
+    if (xcb_connection_has_error(connection)) {
+        fprintf(stderr, "window_mapped: cannot connect to the X server\n");
+        return 2;
+    }
     xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
     const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
     xcb_void_cookie_t change = xcb_change_window_attributes_checked(connection, screen->root, XCB_CW_EVENT_MASK, &mask);
-    if (xcb_request_check(connection, change)) return 2;
+    if (xcb_request_check(connection, change)) {
+        fprintf(stderr, "window_mapped: cannot watch the root window\n");
+        return 2;
+    }
     const char* name = "_NET_WM_PID";
     xcb_intern_atom_reply_t* atom =
         xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, (uint16_t)strlen(name), name), NULL);
-    if (!atom) return 2;
+    if (!atom) {
+        fprintf(stderr, "window_mapped: no _NET_WM_PID atom\n");
+        return 2;
+    }
     puts("ready");
     fflush(stdout);
     xcb_generic_event_t* event;
@@ -64,5 +73,6 @@ int main(int argc, char** argv) {
         }
         free(event);
     }
+    fprintf(stderr, "window_mapped: the X server closed the connection\n");
     return 1;
 }
