@@ -702,6 +702,39 @@ private slots:
         QCOMPARE(drillRequests_.front().technique, technique);
     }
 
+    // A technique the search has no drill for is said once per run, however
+    // many of its drills the run holds, and the run goes on to the next.
+    void aTechniqueWithoutDrillsIsSaidOnceAndTheRunGoesOn() {
+        CKenrowDlg& w = Open();
+        w.SetDrillMaker([](const DrillRequest& request) {
+            DrillOutcome outcome;
+            if (request.technique == 15) return outcome;  // Failed
+            outcome.status = CreationStatus::Found;
+            ParseGrid("...4...5..59.....2...5.3.8.1...4.83....17526..6..3.19....78.5.6....5.9..524.6...8",
+                      outcome.drill.position);
+            outcome.drill.puzzle = outcome.drill.position;
+            outcome.drill.row = 1;
+            outcome.drill.col = 4;
+            outcome.drill.digit = 1;
+            return outcome;
+        });
+        QStringList said;
+        QTimer answer;
+        answer.setInterval(10);
+        connect(&answer, &QTimer::timeout, [&said] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr) return;
+            said.append(box->text());
+            box->button(QMessageBox::Ok)->click();
+        });
+        answer.start();
+
+        w.StartPractice({{15, 1}, {15, 2}, {15, 3}, {4, 7}});
+        QTRY_VERIFY(w.practiceRun() != nullptr && w.practiceRun()->Playing());
+        QCOMPARE(Text(u"nameField"_s), u"練習 4/4 ・ セルの完成"_s);
+        QCOMPARE(said, QStringList{u"練習 1/4 ・ 陰の定員確定4(ブロック)\r\n練習問題を作成できませんでした。"_s});
+    }
+
     void aPracticeRunPlaysItsDrillsAndFilesThemAsPractice() {
         CKenrowDlg& w = Open();
         FixedDrills();

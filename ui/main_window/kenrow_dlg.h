@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -246,6 +247,9 @@ private:
     std::unique_ptr<PracticeRun> practice_;
     std::vector<std::optional<DrillOutcome>> drills_;  // by the run's index, once made
     CreationTask* drillTask_ = nullptr;
+    // The techniques of the run whose drill could not be made: said once,
+    // their other drills left out without a word.
+    std::set<int> techniquesWithoutDrills_;
     int practiceGeneration_ = 0;  // counts the runs, so a drill made for an earlier one is dropped
     QPointer<QProgressDialog> drillWait_;
     QString toolsFolder_;  // where the developer tools last chose files or a folder

@@ -48,6 +48,7 @@ void CKenrowDlg::StartPractice(const std::vector<DrillChoice>& drills) {
     StopPractice();
     ++practiceGeneration_;
     practice_ = std::make_unique<PracticeRun>(drills);
+    techniquesWithoutDrills_.clear();
     drills_.assign(drills.size(), std::nullopt);
     session_->onSolvingPlacement = [this](int, int, int) { PracticePlacement(); };
     PrepareNextDrill();
@@ -130,8 +131,12 @@ void CKenrowDlg::BeginCurrentDrill() {
     }
     const DrillOutcome& outcome = *drills_[practice_->Index()];
     if (outcome.status != CreationStatus::Found) {
-        // Nothing to play: the drill is left out, and the run goes on.
-        ShowMessageBox(practice_->Header() + "\r\n練習問題を作成できませんでした。");
+        // Nothing to play: the drill is left out, and the run goes on. A
+        // technique the search finds no drill for fails for its other numbers
+        // too, so the player hears it once per run.
+        const int technique = practice_->Current().technique;
+        if (techniquesWithoutDrills_.insert(technique).second)
+            ShowMessageBox(practice_->Header() + "\r\n練習問題を作成できませんでした。");
         practice_->Skip();
         if (practice_->Finished())
             FinishPractice();
