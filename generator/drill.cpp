@@ -10,6 +10,7 @@
 #include "engine/step_search.h"
 #include "generator/kr_generator.h"
 #include "generator/ordered_search.h"
+#include "generator/published_drill_puzzles.h"
 
 namespace masuvo {
 
@@ -126,6 +127,11 @@ bool Attempt(int technique, int number, int iteration, KR_base& puzzle, const st
     return DrillPuzzle(technique, number, iteration, puzzle, cancel) && FindDrillPosition(puzzle, technique, drill);
 }
 
+bool PublishedPuzzle(int technique, int number, KR_base& puzzle) {
+    const char* text = PublishedDrillPuzzle(technique, number);
+    return text != nullptr && ParseGrid(text, puzzle);
+}
+
 }  // namespace
 
 bool KnownDrillIteration(int technique, int number, int& iteration) {
@@ -145,6 +151,11 @@ DrillOutcome CreateDrill(const DrillRequest& request) {
     if (!request.search && KnownDrillIteration(request.technique, request.number, known)) {
         found.iteration = known;
         if (known >= 0 && Attempt(request.technique, request.number, known, found.puzzle, request.cancel))
+            found.status = CreationStatus::Found;
+        // Where the search has nothing, a published puzzle that needs the technique, if one is kept.
+        Drill published;
+        if (known < 0 && PublishedPuzzle(request.technique, request.number, found.puzzle) &&
+            FindDrillPosition(found.puzzle, request.technique, published))
             found.status = CreationStatus::Found;
         if (request.cancel && request.cancel->load(std::memory_order_relaxed)) found.status = CreationStatus::Cancelled;
         // The bar ends full, as after a search.

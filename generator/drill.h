@@ -6,8 +6,9 @@
 // not held to a rank's score band, which made the rare technique/rank pairs
 // search thousands of seeds. The first five drills of the rarest techniques
 // are known in advance (a table of the search's accepting iterations), so
-// they cost one attempt, and a number the search finds nothing for fails at
-// once.
+// they cost one attempt; a number the search finds nothing for takes a
+// published puzzle that needs the technique where one is kept
+// (published_drill_puzzles.h), and otherwise fails at once.
 #pragma once
 
 #include <atomic>
@@ -48,7 +49,7 @@ struct Drill {
 struct DrillOutcome {
     CreationStatus status = CreationStatus::Failed;
     Drill drill;
-    int iteration = -1;  // the search's accepting iteration
+    int iteration = -1;  // the search's accepting iteration; -1 for a published puzzle
 };
 
 DrillOutcome CreateDrill(const DrillRequest& request);

@@ -8,6 +8,7 @@
 #include "engine/catalogue.h"
 #include "engine/step_search.h"
 #include "generator/drill.h"
+#include "generator/published_drill_puzzles.h"
 
 namespace masuvo {
 namespace {
@@ -77,9 +78,11 @@ TEST(Drill, SameDrillWithOneAndTwoThreads) {
 
 // The table of the rare techniques' first drills stands for the search: each
 // tabled drill is sound and carries its iteration, a number the search finds
-// nothing for fails at once, and a few are searched again in full.
-TEST(Drill, TabledDrillsAreSoundAndFailAtOnceWhereTheSearchFindsNone) {
+// nothing for comes from a published puzzle where one is kept and otherwise
+// fails at once, and a few are searched again in full.
+TEST(Drill, TabledAndPublishedDrillsAreSoundAndTheRestFailAtOnce) {
     int tabled = 0;
+    int fromPublished = 0;
     for (int technique = 0; technique < kTechniqueCount; ++technique)
         for (int number = 1; number <= 5; ++number) {
             int iteration = 0;
@@ -94,7 +97,21 @@ TEST(Drill, TabledDrillsAreSoundAndFailAtOnceWhereTheSearchFindsNone) {
             const DrillOutcome outcome = CreateDrill(request);
             EXPECT_EQ(progressed, kDrillIterations);  // the bar ends full, as after a search
             if (iteration < 0) {
-                EXPECT_EQ(outcome.status, CreationStatus::Failed) << technique << "/" << number;
+                // A published puzzle stands in where one is kept; otherwise the drill fails.
+                const char* published = PublishedDrillPuzzle(technique, number);
+                if (published == nullptr) {
+                    EXPECT_EQ(outcome.status, CreationStatus::Failed) << technique << "/" << number;
+                    continue;
+                }
+                ++fromPublished;
+                ASSERT_EQ(outcome.status, CreationStatus::Found) << technique << "/" << number;
+                EXPECT_EQ(outcome.iteration, -1);
+                EXPECT_EQ(GridText(outcome.drill.puzzle), GridText([&] {
+                              KR_base grid;
+                              ParseGrid(published, grid);
+                              return grid;
+                          }()));
+                ExpectSoundDrill(outcome.drill, technique);
                 continue;
             }
             ASSERT_EQ(outcome.status, CreationStatus::Found) << technique << "/" << number;
@@ -102,6 +119,7 @@ TEST(Drill, TabledDrillsAreSoundAndFailAtOnceWhereTheSearchFindsNone) {
             ExpectSoundDrill(outcome.drill, technique);
         }
     EXPECT_GT(tabled, 0);
+    EXPECT_GT(fromPublished, 0);
     int iteration = 0;
     EXPECT_FALSE(KnownDrillIteration(5, 1, iteration));  // a common technique is searched
 }
