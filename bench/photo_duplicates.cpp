@@ -27,6 +27,7 @@
 
 #include <opencv2/imgproc.hpp>
 
+#include "bench/photo_truth.h"
 #include "vision/image_decoding.h"
 
 namespace {
@@ -46,17 +47,6 @@ std::vector<std::string> ReadList(const std::string& path) {
     while (std::getline(in, line))
         if (!line.empty() && line[0] != '#') names.push_back(line);
     return names;
-}
-
-std::string ReadTruth(const std::string& path) {
-    std::ifstream dat(path);
-    std::string line, truth;
-    std::getline(dat, line);
-    std::getline(dat, line);
-    while (std::getline(dat, line))
-        for (char c : line)
-            if (c >= '0' && c <= '9') truth += c;
-    return truth;
 }
 
 uint64_t DifferenceHash(const cv::Mat& bgr) {
@@ -90,7 +80,7 @@ int main(int argc, char** argv) {
     std::vector<Photo> photos;
     for (const auto& [list, part] : {std::pair{argv[2], "tuning"}, std::pair{argv[3], "measuring"}})
         for (const std::string& name : ReadList(list)) {
-            Photo photo{name, part, ReadTruth(folder + "/" + name.substr(0, name.rfind('.')) + ".dat")};
+            Photo photo{name, part, ReadPhotoTruth(folder + "/" + name.substr(0, name.rfind('.')) + ".dat")};
             cv::Mat bgr;
             masuvo::PictureFailure failure;
             if (photo.truth.size() != 81 || !masuvo::DecodePictureFile(folder + "/" + name, bgr, failure)) {

@@ -27,6 +27,7 @@
 
 #include <opencv2/imgproc.hpp>
 
+#include "bench/photo_truth.h"
 #include "vision/board_recognition.h"
 #include "vision/image_decoding.h"
 #include "vision/model_file.h"
@@ -43,17 +44,6 @@ struct Damage {
     const char* name;
     std::function<cv::Mat(const cv::Mat&, std::mt19937&)> apply;
 };
-
-std::string ReadTruth(const std::string& path) {
-    std::ifstream dat(path);
-    std::string line, truth;
-    std::getline(dat, line);
-    std::getline(dat, line);
-    while (std::getline(dat, line))
-        for (char c : line)
-            if (c >= '0' && c <= '9') truth += c;
-    return truth;
-}
 
 cv::Mat Warp(const cv::Mat& bgr, const std::array<cv::Point2f, 4>& to) {
     const float w = static_cast<float>(bgr.cols), h = static_cast<float>(bgr.rows);
@@ -204,7 +194,7 @@ int main(int argc, char** argv) {
         if (name.empty() || name[0] == '#') continue;
         if (!only.empty() && ("," + only + ",").find("," + name + ",") == std::string::npos) continue;
         const std::string path = std::string(argv[1]) + "/" + name;
-        Photo photo{name, ReadTruth(path.substr(0, path.rfind('.')) + ".dat"), {}};
+        Photo photo{name, ReadPhotoTruth(path.substr(0, path.rfind('.')) + ".dat"), {}};
         masuvo::PictureFailure failure;
         if (photo.truth.size() == 81 && masuvo::DecodePictureFile(path, photo.bgr, failure))
             photos.push_back(std::move(photo));

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/photo_truth.h"
 #include "vision/board_recognition.h"
 #include "vision/image_decoding.h"
 #include "vision/model_file.h"
@@ -34,14 +35,8 @@ std::vector<Photo> Photos(const std::string& folder) {
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         const std::string ext = entry.path().extension().string();
         if (ext != ".jpg" && ext != ".png") continue;
-        std::ifstream dat(entry.path().parent_path() / (entry.path().stem().string() + ".dat"));
-        if (!dat) continue;
-        std::string line, truth;
-        std::getline(dat, line);
-        std::getline(dat, line);
-        while (std::getline(dat, line))
-            for (char c : line)
-                if (c >= '0' && c <= '9') truth += c;
+        const std::string truth =
+            ReadPhotoTruth((entry.path().parent_path() / (entry.path().stem().string() + ".dat")).string());
         if (truth.size() == 81) photos.push_back({entry.path().string(), truth});
     }
     std::sort(photos.begin(), photos.end(), [](const Photo& a, const Photo& b) { return a.path < b.path; });
