@@ -96,7 +96,7 @@ if [ "${1:-}" = --as-player ]; then
     x() { timeout 20 "$@"; }
     # The server writes its display number once it accepts clients.
     exec 3>"$HOME/display"
-    Xvfb -displayfd 3 -screen 0 1400x1000x24 -nolisten tcp >"$HOME/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 1400x1000x24 -nolisten tcp -noreset >"$HOME/xvfb.log" 2>&1 &
     xvfb=$!
     exec 3>&-
     for _ in $(seq 100); do [ -s "$HOME/display" ] && break; sleep 0.1; done

@@ -129,7 +129,9 @@ export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$wo
     XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY XDG_DOCUMENTS_DIR
 exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1400x1000x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# -noreset: when the last client goes, a resetting server refuses the next
+# start for a moment, so a program started right after another could fail.
+Xvfb -displayfd 3 -screen 0 1400x1000x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 exec 3>&-
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
