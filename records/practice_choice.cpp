@@ -15,7 +15,8 @@ constexpr int kIntroductionBox = 2;
 int NextPracticeBox(int box, const PracticeEntry& entry) {
     const bool helped = entry.hints > 0 || entry.details > 0 || entry.hintExecutions > 0 || !entry.solved;
     const bool timed = entry.estimatedSeconds > 0;
-    if (helped || (timed && entry.seconds > 2 * entry.estimatedSeconds)) return 1;
+    // The record file may hold any non-negative int, so the doubling is done wide.
+    if (helped || (timed && entry.seconds > 2LL * entry.estimatedSeconds)) return 1;
     if (!timed || entry.seconds <= entry.estimatedSeconds) return std::min(box + 1, kTopBox);
     return std::max(box, 1);
 }

@@ -44,6 +44,8 @@ TEST(PracticeBox, FoldsTheRuleOverTheTechniquesEntries) {
         {"unsolved sends back to 1", {{5, 0}, {5, 0}, {3, 0, false}}, 1},
         {"no estimate judges by help alone", {{500, 0, true, 0}, {900, 0, true, 0}}, 2},
         {"climbs again after a fall", {{5, 0}, {5, 0}, {5, 2}, {5, 0}}, 2},
+        {"an estimate near the int limit is no overflow", {{2000000000, 0, true, 1756780606}}, 1},
+        {"huge seconds over a huge estimate fall back", {{2147483647, 0, true, 1073741823}}, 1},
     };
     for (const Case& c : cases) {
         std::vector<PracticeEntry> record;
