@@ -121,6 +121,26 @@ bool FindGridOutline(const cv::Mat& grey, Corners& corners, bool& rectangle) {
     return false;
 }
 
+double QuadArea(const Corners& c) {
+    const std::vector<cv::Point2f> points(c.begin(), c.end());
+    return cv::contourArea(points);
+}
+
+// The local threshold inks the edge of a shadow or of a coloured band as a
+// line, and such a line can join a grid's outline to the print around it:
+// the photographed search then passes over the grid and takes a smaller
+// one elsewhere on the page, such as the previous puzzle's solution
+// printed beside it. Under even light those edges are gone. Of the grids
+// found both ways that fit the printed lines, the larger is the board.
+// Only asked where the search passed over a larger outline than the grid
+// it took: evening the light costs as much as the search.
+void TakeLargerGridUnderEvenLight(const cv::Mat& grey, Corners& corners) {
+    Corners even;
+    if (FindPhotoGridOutline(EvenLight(grey), even) != PhotoOutline::kFound) return;
+    // A fifth larger: not the same outline found again a pixel wider.
+    if (QuadArea(even) > 1.2 * QuadArea(corners) && FitLatticeToLines(grey, even)) corners = even;
+}
+
 void DrawCornerMarks(cv::Mat& preview, const Corners& c) {
     const auto rounded = [](cv::Point2f p) { return cv::Point(cvRound(p.x), cvRound(p.y)); };
     for (int k = 0; k < 4; ++k) {
@@ -265,11 +285,12 @@ bool LocateGrid(const cv::Mat& source, const cv::Mat& grey, bool camera, GridLoc
         }
     }
     if (found != OutlineSource::kPlain) {
-        bool misfit = false;
-        switch (FindPhotoGridOutline(grey, corners)) {
+        bool misfit = false, largerPassedOver = false;
+        switch (FindPhotoGridOutline(grey, corners, &largerPassedOver)) {
             case PhotoOutline::kFound:
                 found = OutlineSource::kPhoto;
                 misfit = !FitLatticeToLines(grey, corners);
+                if (!misfit && largerPassedOver) TakeLargerGridUnderEvenLight(grey, corners);
                 break;
             case PhotoOutline::kCornerOutside: location.cornerOutside = true; break;
             case PhotoOutline::kNone: location.cornerOutside = plainCut; break;

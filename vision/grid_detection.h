@@ -97,7 +97,8 @@ bool DetectGrid(const cv::Mat& source, int scaleStep, int pass, bool camera, Gri
 // The two halves of DetectGrid, for callers that cut one picture at many
 // steps. GreyPicture: the grey image DetectGrid works on (empty for a
 // picture that is not 8-bit three-channel). LocateGrid: the plain outline
-// attempts, then the photographed outline, then (not for a camera frame)
+// attempts, then the photographed outline (the larger of the grids found in
+// the picture and under even light, see EvenLight), then (not for a camera frame)
 // the whole nearly square picture; false when none applies. The preview is
 // painted as DetectGrid paints it (camera only, may be null).
 cv::Mat GreyPicture(const cv::Mat& source);

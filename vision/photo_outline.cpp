@@ -121,13 +121,14 @@ cv::Mat PhotoInk(const cv::Mat& grey) {
 
 }  // namespace
 
-PhotoOutline FindPhotoGridOutline(const cv::Mat& grey, Corners& corners) {
+PhotoOutline FindPhotoGridOutline(const cv::Mat& grey, Corners& corners, bool* largerPassedOver) {
+    if (largerPassedOver) *largerPassedOver = false;
     const int width = grey.cols, height = grey.rows;
     if (width < 32 || height < 32) return PhotoOutline::kNone;
     const cv::Mat ink = PhotoInk(grey);
     std::vector<std::vector<cv::Point>> contours;
     cv::findContours(ink, contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_SIMPLE);
-    double bestArea = 0.0;
+    double bestArea = 0.0, largestPassedOver = 0.0;
     bool cut = false;
     for (const std::vector<cv::Point>& contour : contours) {
         const cv::Rect r = cv::boundingRect(contour);
@@ -152,16 +153,23 @@ PhotoOutline FindPhotoGridOutline(const cv::Mat& grey, Corners& corners) {
             cut = true;
             continue;
         }
-        if (!square) continue;
+        if (!square) {
+            largestPassedOver = std::max(largestPassedOver, cv::contourArea(hull));
+            continue;
+        }
         // The outer edge of a grid encloses the whole quadrilateral; a
         // cluster of print spread as widely does not.
         const double area = cv::contourArea(quad);
-        if (cv::contourArea(contour) < 0.85 * area) continue;
+        if (cv::contourArea(contour) < 0.85 * area) {
+            largestPassedOver = std::max(largestPassedOver, cv::contourArea(hull));
+            continue;
+        }
         if (area > bestArea) {
             bestArea = area;
             corners = c;
         }
     }
+    if (largerPassedOver) *largerPassedOver = largestPassedOver > 1.2 * bestArea;
     if (bestArea > 0.0) return PhotoOutline::kFound;
     return cut ? PhotoOutline::kCornerOutside : PhotoOutline::kNone;
 }

@@ -18,8 +18,11 @@ enum class PhotoOutline {
 
 // Finds the largest convex quadrilateral outline in the grey picture that
 // can be a photographed grid. corners: top-left, bottom-left, bottom-right,
-// top-right in source pixels.
-PhotoOutline FindPhotoGridOutline(const cv::Mat& grey, std::array<cv::Point2f, 4>& corners);
+// top-right in source pixels. largerPassedOver (may be null) is set when a
+// larger outline was passed over as no quadrilateral or not solid enough:
+// print joined to a grid's outline may hide the grid in it.
+PhotoOutline FindPhotoGridOutline(const cv::Mat& grey, std::array<cv::Point2f, 4>& corners,
+                                  bool* largerPassedOver = nullptr);
 
 // True when a side of the outline runs along the picture's edge without a
 // printed line there: the frame cuts the grid, and the outline found is
