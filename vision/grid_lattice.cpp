@@ -173,6 +173,9 @@ cv::Mat StraightInk(const cv::Mat& grey, const std::array<cv::Point2f, 4>& corne
 struct LineEvidence {
     int lines = 0;
     bool blocks = false;
+    // Lines 0, 3, 6 and 9 found, 3 and 6 thicker than any other inner line:
+    // the blocks' frame, all a blurred or faintly printed grid may show.
+    bool blockFrame = false;
     int Score() const { return 2 * lines + (blocks ? 1 : 0); }
 };
 
@@ -208,6 +211,7 @@ LineEvidence LinesOneWay(const cv::Mat& ink, bool vertical) {
     for (int k : {1, 2, 4, 5, 7, 8})
         if (found[k]) thin = std::max(thin, width[k]);
     evidence.blocks = found[3] && found[6] && std::min(width[3], width[6]) > thin;
+    evidence.blockFrame = evidence.blocks && found[0] && found[9];
     return evidence;
 }
 
@@ -257,8 +261,14 @@ bool FitLatticeToLines(const cv::Mat& grey, std::array<cv::Point2f, 4>& corners)
                 chosen = moved;
             }
         }
-        if (best.lines < kLinesNeeded) return false;
-        placed = chosen;
+        if (best.lines >= kLinesNeeded) {
+            placed = chosen;
+        } else if (!seen.blockFrame) {
+            // The corners as found are kept when they put the blocks'
+            // frame where it is printed: a placement a cell off has its
+            // lines 3 and 6 between the thick lines.
+            return false;
+        }
     }
     corners = placed;
     return true;

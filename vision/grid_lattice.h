@@ -44,7 +44,10 @@ constexpr int kLinesNeeded = 7;
 // or other print beside the grid taken for it), and takes the placement
 // whose lines, then block lines, are best borne out.
 // Returns false, leaving the corners as they were, when even that shows
-// fewer than kLinesNeeded lines.
+// fewer than kLinesNeeded lines, unless the corners as found show the
+// blocks' frame (lines 0, 3, 6 and 9, the inner two thicker than any other
+// line found): a grid so blurred or faintly printed that only its thick
+// lines show is then taken where it was found.
 bool FitLatticeToLines(const cv::Mat& grey, std::array<cv::Point2f, 4>& corners);
 
 // The grey picture warped onto side × side pixels with the lattice's lines

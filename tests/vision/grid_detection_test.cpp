@@ -306,20 +306,29 @@ TEST(DetectGrid, FindsAGridWithAFaintOrBrokenOutlineWithoutAShift) {
     }
     cv::Mat leftMissing = grid(6, kBlack);
     cv::rectangle(leftMissing, cv::Rect(0, 0, 4, 450), kWhite, cv::FILLED);
+    // Thin lines so faint that a blur leaves only the blocks' thick lines.
+    cv::Mat thinLost = FlatGrid(450, kDigits, 6, cv::Scalar(235, 235, 235));
+    for (int k : {3, 6}) {
+        cv::line(thinLost, cv::Point(k * 50, 0), cv::Point(k * 50, 449), kBlack, 5);
+        cv::line(thinLost, cv::Point(0, k * 50), cv::Point(449, k * 50), kBlack, 5);
+    }
     struct Case {
         const char* name;
         cv::Mat flat;
+        double blur;  // sigma of a blur over the picture, 0 for none
     };
-    const Case cases[] = {{"faint", faint},
-                          {"broken", broken},
-                          {"left line missing", leftMissing},
-                          {"left line missing, a rule a cell beside it", leftMissing}};
+    const Case cases[] = {{"faint", faint, 0},
+                          {"broken", broken, 0},
+                          {"left line missing", leftMissing, 0},
+                          {"left line missing, a rule a cell beside it", leftMissing, 0},
+                          {"blurred, only the thick lines left", thinLost, 5}};
     for (const Case& c : cases) {
         cv::Mat picture = OnCanvas(c.flat, {800, 600}, corners);
         if (std::string(c.name).find("rule") != std::string::npos)
             cv::line(picture, cv::Point(100, 60), cv::Point(100, 510), kBlack, 5);
         // A column of text just beside the grid.
         for (int y = 70; y < 500; y += 18) cv::putText(picture, "lorem ipsum", cv::Point(20, y), cv::FONT_HERSHEY_SIMPLEX, 0.5, kBlack, 1);
+        if (c.blur > 0) cv::GaussianBlur(picture, picture, cv::Size(0, 0), c.blur);
         GridDetection found;
         EXPECT_TRUE(DetectGrid(picture, 0, 1, false, found)) << c.name;
         ExpectCornersNear(found, corners, 12.0f);
