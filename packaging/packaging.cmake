@@ -7,7 +7,7 @@ endif()
 
 # The package carries the version the window shows and writes into every
 # record line, so there is one number to change.
-set(MASUVO_VERSION_SOURCE ${CMAKE_SOURCE_DIR}/session/play_session.h)
+set(MASUVO_VERSION_SOURCE ${CMAKE_SOURCE_DIR}/session/version.h)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${MASUVO_VERSION_SOURCE})
 file(STRINGS ${MASUVO_VERSION_SOURCE} masuvo_version_line REGEX "kVersionText = \"version [0-9]+\\.[0-9]+\\.[0-9]+\"")
 string(REGEX MATCH "[0-9]+\\.[0-9]+\\.[0-9]+" MASUVO_VERSION "${masuvo_version_line}")

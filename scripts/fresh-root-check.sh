@@ -33,12 +33,12 @@ if [ "${1:-}" = --inside ]; then
     # What the package and its dependencies take on a bare system.
     echo "fresh-root-check: apt: $(grep -m1 'additional disk space' "$check/install.log" || echo 'no disk space figure')"
     # Only the package's dependencies are installed so far: nothing may be missing.
-    missing=$( (ldd /usr/bin/masuvo /usr/bin/masuvo-cli /usr/libexec/masuvo/masuvo-recognize
+    missing=$( (ldd /usr/bin/masuvo /usr/libexec/masuvo/masuvo-window /usr/bin/masuvo-cli /usr/libexec/masuvo/masuvo-recognize
         find /usr/lib/x86_64-linux-gnu/qt6/plugins/platforms /usr/lib/x86_64-linux-gnu/qt6/plugins/imageformats \
             -name '*.so' -exec ldd {} +) | grep 'not found' | sort -u || true)
     [ -z "$missing" ] || fail "libraries not found: $missing"
     # OpenCV's codec and video modules and what they bring stay off the machine.
-    heavy=$(ldd /usr/bin/masuvo /usr/bin/masuvo-cli /usr/libexec/masuvo/masuvo-recognize |
+    heavy=$(ldd /usr/bin/masuvo /usr/libexec/masuvo/masuvo-window /usr/bin/masuvo-cli /usr/libexec/masuvo/masuvo-recognize |
         grep -E 'libopencv_imgcodecs|libopencv_videoio|libgdal|libavcodec' || true)
     [ -z "$heavy" ] || fail "programs load $heavy"
     [ -e /usr/lib/x86_64-linux-gnu/qt6/plugins/platforms/libqxcb.so ] || fail "no xcb platform plugin"

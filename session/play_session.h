@@ -14,6 +14,7 @@
 #include "files/play_record.h"
 #include "session/app_settings.h"
 #include "session/session_view.h"
+#include "session/version.h"
 
 namespace masuvo {
 
@@ -22,7 +23,6 @@ constexpr int32_t kColourRed = 0x20FF0000;
 constexpr int32_t kColourGreen = 0x2000C000;
 constexpr int32_t kColourBlue = 0x200000FF;
 
-constexpr const char* kVersionText = "version 3.1.0";
 // The first words of a completion's result in the message area.
 constexpr const char* kCompletedText = "すべて完成しました。";
 

@@ -74,7 +74,9 @@ grep -qE '^ *(postinst|postrm|preinst|prerm)' "$work/info" && fail "unexpected m
 
 # Unpacked, the programs are stripped and find their data from /usr/bin.
 dpkg-deb -x "$deb" "$work/root"
-file "$work/root/usr/bin/masuvo" | grep -q ', stripped' || fail "masuvo is not stripped"
+for program in usr/bin/masuvo usr/libexec/masuvo/masuvo-window; do
+    file "$work/root/$program" | grep -q ', stripped' || fail "$program is not stripped"
+done
 photo="$source/tests/data/photos/opencv_sudoku"
 read_board=$("$work/root/usr/bin/masuvo-cli" recognize "$photo.png") || fail "unpacked masuvo-cli found no model"
 [ "$(cut -f2 <<<"$read_board" | tr '.' '0')" = "$(sed -n '3,11p' "$photo.dat" | tr -cd '0-9')" ] || fail "photo read as '$read_board'"

@@ -685,7 +685,8 @@ private slots:
         QCOMPARE(Name(), u"前の問題"_s);
     }
 
-    // Start-up finds the model beside the program, else in ../share/masuvo;
+    // Start-up finds the model beside the program, else in share/masuvo of
+    // the prefix (from bin/ or libexec/masuvo);
     // without one it keeps the reason to show and recognition fails.
     void modelAtStartUp() {
         const QString root = temp_.filePath(u"install"_s);
@@ -705,6 +706,15 @@ private slots:
         QVERIFY(QFile::copy(modelPath_, root + u"/share/masuvo/Masuvo.dat"_s));
         {
             CKenrowApp app(CKenrowApp::Paths{documents, program});
+            app.InitInstance();
+            QCOMPARE(app.modelMessage(), QString());
+            QVERIFY(ProcessDigitModel().loaded);
+        }
+        // The installed window program lives in libexec/masuvo of the prefix.
+        {
+            const QString libexec = root + u"/libexec/masuvo"_s;
+            QVERIFY(QDir().mkpath(libexec));
+            CKenrowApp app(CKenrowApp::Paths{documents, libexec});
             app.InitInstance();
             QCOMPARE(app.modelMessage(), QString());
             QVERIFY(ProcessDigitModel().loaded);

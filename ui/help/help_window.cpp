@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "ui/drawing/app_icon.h"
+#include "ui/program_files.h"
 #include "ui/help/help_browser.h"
 
 namespace masuvo {
@@ -43,10 +44,8 @@ bool PageExists(const QString& folder, const QString& page) {
 
 QString CHelpWindow::HelpFolder() {
     if (!FolderOverride().isEmpty()) return FolderOverride();
-    const QDir program(QCoreApplication::applicationDirPath());
-    const QString beside = program.filePath(QStringLiteral("help"));
-    if (QFileInfo(beside).isDir()) return beside;
-    return QDir::cleanPath(program.filePath(QStringLiteral("../share/masuvo/help")));
+    const QString help = QStringLiteral("help");
+    return QDir(FolderHolding(QCoreApplication::applicationDirPath(), help)).filePath(help);
 }
 
 void CHelpWindow::SetHelpFolder(const QString& folder) { FolderOverride() = folder; }

@@ -38,8 +38,8 @@ public:
     static constexpr const char* kTitle = "マスヴォ ヘルプ";
     static constexpr const char* kStartPage = "index.htm";
 
-    // The folder of the pages: "help" beside the program, else
-    // ../share/masuvo/help from it (the installed layout).
+    // The folder of the pages: "help" beside the program, else in the
+    // installed prefix's share/masuvo (FolderHolding).
     static QString HelpFolder();
     // Tests and tools point the window at another folder.
     static void SetHelpFolder(const QString& folder);

@@ -15,6 +15,7 @@
 #include "records/record_file.h"
 #include "ui/import/digit_model_loading.h"
 #include "ui/main_window/kenrow_dlg.h"
+#include "ui/program_files.h"
 #include "ui/qt_settings_store.h"
 #include "vision/model_file.h"
 
@@ -25,14 +26,6 @@ void InstallFontSubstitutions() {
     QFont::insertSubstitution(QStringLiteral("Meiryo"), QStringLiteral("Noto Sans CJK JP"));
     QFont::insertSubstitution(QStringLiteral("Meiryo UI"), QStringLiteral("Noto Sans CJK JP"));
     QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("Noto Sans Mono CJK JP"));
-}
-
-QString FolderHolding(const QString& programFolder, const QString& name) {
-    const QDir program(programFolder);
-    if (QFileInfo::exists(program.filePath(name))) return programFolder;
-    const QString installed = QDir::cleanPath(program.filePath(QStringLiteral("../share/masuvo")));
-    if (QFileInfo::exists(QDir(installed).filePath(name))) return installed;
-    return programFolder;
 }
 
 CKenrowApp::CKenrowApp() = default;

@@ -20,10 +20,6 @@ class QtSettingsStore;
 // Linux desktop has.
 void InstallFontSubstitutions();
 
-// The folder that holds NAME among the files the program reads beside
-// itself: the program's own folder (a build tree), else ../share/masuvo from
-// it (an installed prefix). The program's folder when neither has it.
-QString FolderHolding(const QString& programFolder, const QString& name);
 
 class CKenrowApp {
 public:
