@@ -119,6 +119,29 @@ cv::Mat PhotoInk(const cv::Mat& grey) {
     return ink;
 }
 
+// The share of the points along the quadrilateral's sides with ink within
+// two pixels.
+double InkAlongSides(const cv::Mat& ink, const Corners& c) {
+    int inked = 0, points = 0;
+    for (int k = 0; k < 4; ++k) {
+        const cv::Point2f a = c[k], b = c[(k + 1) % 4];
+        const int steps = std::max(1, static_cast<int>(Length(a, b)));
+        for (int t = 0; t < steps; ++t) {
+            const cv::Point2f p = a + (b - a) * (static_cast<float>(t) / steps);
+            const int x = cvRound(p.x), y = cvRound(p.y);
+            bool found = false;
+            for (int dy = -2; dy <= 2 && !found; ++dy)
+                for (int dx = -2; dx <= 2 && !found; ++dx) {
+                    const int u = x + dx, v = y + dy;
+                    found = u >= 0 && v >= 0 && u < ink.cols && v < ink.rows && ink.at<unsigned char>(v, u) != 0;
+                }
+            inked += found;
+            ++points;
+        }
+    }
+    return points > 0 ? static_cast<double>(inked) / points : 0.0;
+}
+
 }  // namespace
 
 PhotoOutline FindPhotoGridOutline(const cv::Mat& grey, Corners& corners, bool* largerPassedOver) {
@@ -158,9 +181,12 @@ PhotoOutline FindPhotoGridOutline(const cv::Mat& grey, Corners& corners, bool* l
             continue;
         }
         // The outer edge of a grid encloses the whole quadrilateral; a
-        // cluster of print spread as widely does not.
+        // cluster of print spread as widely does not. Where blur or grain
+        // breaks the outline, the edge runs in through the gaps along the
+        // cells, but ink still runs along nearly all of the sides.
         const double area = cv::contourArea(quad);
-        if (cv::contourArea(contour) < 0.85 * area) {
+        const double enclosed = cv::contourArea(contour);
+        if (enclosed < 0.85 * area && !(enclosed >= 0.5 * area && InkAlongSides(ink, c) >= 0.9)) {
             largestPassedOver = std::max(largestPassedOver, cv::contourArea(hull));
             continue;
         }

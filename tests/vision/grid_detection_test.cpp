@@ -335,6 +335,26 @@ TEST(DetectGrid, FindsAGridWithAFaintOrBrokenOutlineWithoutAShift) {
     }
 }
 
+// Grain (a dim room, a small sensor) speckles the paper with ink that
+// breaks a thin outline and joins it to the cells: the grid is still found
+// by the ink running along its sides.
+TEST(DetectGrid, FindsAGridInAGrainyPicture) {
+    const Corners corners = {{{120, 40}, {120, 440}, {520, 440}, {520, 40}}};
+    // Faint grey print (paper 221, ink 188), all of it lighter than the
+    // plain search's threshold.
+    cv::Mat picture = OnCanvas(FlatGrid(400, kDigits, 1), {640, 480}, corners);
+    picture.convertTo(picture, CV_8UC3, 0.13, 188);
+    cv::Mat grain(picture.size(), CV_16SC3), noisy;
+    cv::RNG random(20261211);
+    random.fill(grain, cv::RNG::NORMAL, 0, 18);
+    picture.convertTo(noisy, CV_16SC3);
+    noisy += grain;
+    noisy.convertTo(picture, CV_8UC3);
+    GridDetection found;
+    ASSERT_TRUE(DetectGrid(picture, 0, 1, false, found));
+    ExpectCornersNear(found, corners, 6.0f);
+}
+
 // A grid that runs out of the picture, past one side or one corner, is
 // refused as such rather than found as a smaller grid or not at all: the
 // cells open onto the edge make its outline far from solid.
