@@ -8,6 +8,7 @@
 #include "engine/catalogue.h"
 #include "engine/rating.h"
 #include "engine/step_search.h"
+#include "generator/constructed_drill_puzzles.h"
 #include "generator/kr_generator.h"
 #include "generator/ordered_search.h"
 #include "generator/published_drill_puzzles.h"
@@ -127,12 +128,20 @@ bool Attempt(int technique, int number, int iteration, KR_base& puzzle, const st
     return DrillPuzzle(technique, number, iteration, puzzle, cancel) && FindDrillPosition(puzzle, technique, drill);
 }
 
-bool PublishedPuzzle(int technique, int number, KR_base& puzzle) {
-    const char* text = PublishedDrillPuzzle(technique, number);
+bool KeptPuzzle(int technique, int number, KR_base& puzzle) {
+    const char* text = KeptDrillPuzzle(technique, number);
     return text != nullptr && ParseGrid(text, puzzle);
 }
 
 }  // namespace
+
+const char* KeptDrillPuzzle(int technique, int number) {
+    if (number < 1) return nullptr;
+    if (const char* published = PublishedDrillPuzzle(technique, number)) return published;
+    int published = 0;
+    while (PublishedDrillPuzzle(technique, published + 1) != nullptr) ++published;
+    return ConstructedDrillPuzzle(technique, number - published - 1);
+}
 
 bool KnownDrillIteration(int technique, int number, int& iteration) {
     for (const KnownDrill& known : kKnownDrills)
@@ -152,10 +161,10 @@ DrillOutcome CreateDrill(const DrillRequest& request) {
         found.iteration = known;
         if (known >= 0 && Attempt(request.technique, request.number, known, found.puzzle, request.cancel))
             found.status = CreationStatus::Found;
-        // Where the search has nothing, a published puzzle that needs the technique, if one is kept.
-        Drill published;
-        if (known < 0 && PublishedPuzzle(request.technique, request.number, found.puzzle) &&
-            FindDrillPosition(found.puzzle, request.technique, published))
+        // Where the search has nothing, a kept puzzle that needs the technique, if there is one.
+        Drill kept;
+        if (known < 0 && KeptPuzzle(request.technique, request.number, found.puzzle) &&
+            FindDrillPosition(found.puzzle, request.technique, kept))
             found.status = CreationStatus::Found;
         if (request.cancel && request.cancel->load(std::memory_order_relaxed)) found.status = CreationStatus::Cancelled;
         // The bar ends full, as after a search.

@@ -8,7 +8,8 @@
 // are known in advance (a table of the search's accepting iterations), so
 // they cost one attempt; a number the search finds nothing for takes a
 // published puzzle that needs the technique where one is kept
-// (published_drill_puzzles.h), and otherwise fails at once.
+// (published_drill_puzzles.h) or else one built for the technique
+// (constructed_drill_puzzles.h), and otherwise fails at once.
 #pragma once
 
 #include <atomic>
@@ -58,6 +59,11 @@ DrillOutcome CreateDrill(const DrillRequest& request);
 // offline: the accepting iteration, or -1 when none of the kDrillIterations
 // succeeds; false when the pair is not in the table.
 bool KnownDrillIteration(int technique, int number, int& iteration);
+
+// The puzzle that stands in for drill `number` where the table says the
+// search has none: the technique's published puzzles first, then the built
+// ones; nullptr when neither has one for the number.
+const char* KeptDrillPuzzle(int technique, int number);
 
 // The seed of one attempt of the drill search, and the puzzle it digs; false
 // when a cancel cut the digging short.

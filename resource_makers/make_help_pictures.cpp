@@ -48,6 +48,7 @@
 #include "engine/board.h"
 #include "engine/brute_force.h"
 #include "engine/step_search.h"
+#include "generator/constructed_drill_puzzles.h"
 #include "records/record_file.h"
 #include "session/headless_view.h"
 #include "session/session_text.h"
@@ -148,6 +149,8 @@ const Wanted kWanted[] = {
 constexpr int kWantedCount = static_cast<int>(sizeof kWanted / sizeof kWanted[0]);
 
 // The sets in the order they are read; the first field of a line is the puzzle.
+// kBuiltSet names the drill puzzles built to order, read after them.
+constexpr const char* kBuiltSet = "constructed_drill_puzzles";
 const char* const kSets[] = {"top95.txt", "hardest11.txt", "graded_5000.csv", "se_rated_sample2000.tsv",
                              "sudoku17_sample1000.txt"};
 
@@ -271,6 +274,11 @@ std::vector<std::vector<Position>> FindPositions(const std::string& dataFolder) 
             scan(set, ++number, givens);
         }
     }
+    // Then the puzzles built for the techniques the collections show only
+    // late in long chains; on a tie the collections' position stays.
+    for (int technique = 0; technique < kTechniqueCount; ++technique)
+        for (int index = 0; const char* givens = ConstructedDrillPuzzle(technique, index); ++index)
+            scan(kBuiltSet, index + 1, givens);
     return best;
 }
 

@@ -7,6 +7,8 @@
 #include "engine/brute_force.h"
 #include "engine/catalogue.h"
 #include "engine/step_search.h"
+#include "generator/constructed_drill.h"
+#include "generator/constructed_drill_puzzles.h"
 #include "generator/drill.h"
 #include "generator/published_drill_puzzles.h"
 
@@ -77,12 +79,12 @@ TEST(Drill, SameDrillWithOneAndTwoThreads) {
 }
 
 // The table of the rare techniques' first drills stands for the search: each
-// tabled drill is sound and carries its iteration, a number the search finds
-// nothing for comes from a published puzzle where one is kept and otherwise
-// fails at once, and a few are searched again in full.
-TEST(Drill, TabledAndPublishedDrillsAreSoundAndTheRestFailAtOnce) {
+// tabled drill is sound and carries its iteration, and a number the search
+// finds nothing for comes from a kept puzzle (published, or built for the
+// technique). Every tabled number has a drill.
+TEST(Drill, TabledAndKeptDrillsAreSound) {
     int tabled = 0;
-    int fromPublished = 0;
+    int fromKept = 0;
     for (int technique = 0; technique < kTechniqueCount; ++technique)
         for (int number = 1; number <= 5; ++number) {
             int iteration = 0;
@@ -96,32 +98,49 @@ TEST(Drill, TabledAndPublishedDrillsAreSoundAndTheRestFailAtOnce) {
             request.progress = [&](int done) { progressed = done; };
             const DrillOutcome outcome = CreateDrill(request);
             EXPECT_EQ(progressed, kDrillIterations);  // the bar ends full, as after a search
+            ASSERT_EQ(outcome.status, CreationStatus::Found) << technique << "/" << number;
             if (iteration < 0) {
-                // A published puzzle stands in where one is kept; otherwise the drill fails.
-                const char* published = PublishedDrillPuzzle(technique, number);
-                if (published == nullptr) {
-                    EXPECT_EQ(outcome.status, CreationStatus::Failed) << technique << "/" << number;
-                    continue;
-                }
-                ++fromPublished;
-                ASSERT_EQ(outcome.status, CreationStatus::Found) << technique << "/" << number;
+                const char* kept = KeptDrillPuzzle(technique, number);
+                ASSERT_NE(kept, nullptr) << technique << "/" << number;
+                ++fromKept;
                 EXPECT_EQ(outcome.iteration, -1);
-                EXPECT_EQ(GridText(outcome.drill.puzzle), GridText([&] {
-                              KR_base grid;
-                              ParseGrid(published, grid);
-                              return grid;
-                          }()));
+                KR_base grid;
+                ParseGrid(kept, grid);
+                EXPECT_EQ(GridText(outcome.drill.puzzle), GridText(grid));
                 ExpectSoundDrill(outcome.drill, technique);
                 continue;
             }
-            ASSERT_EQ(outcome.status, CreationStatus::Found) << technique << "/" << number;
             EXPECT_EQ(outcome.iteration, iteration);
             ExpectSoundDrill(outcome.drill, technique);
         }
     EXPECT_GT(tabled, 0);
-    EXPECT_GT(fromPublished, 0);
+    EXPECT_GT(fromKept, 0);
     int iteration = 0;
     EXPECT_FALSE(KnownDrillIteration(5, 1, iteration));  // a common technique is searched
+}
+
+// Published puzzles come first, the built ones after them; a number beyond
+// both has none.
+TEST(Drill, KeptPuzzlesArePublishedThenBuilt) {
+    EXPECT_STREQ(KeptDrillPuzzle(18, 3), PublishedDrillPuzzle(18, 3));
+    EXPECT_STREQ(KeptDrillPuzzle(18, 4), ConstructedDrillPuzzle(18, 0));
+    EXPECT_STREQ(KeptDrillPuzzle(15, 1), ConstructedDrillPuzzle(15, 0));
+    EXPECT_EQ(KeptDrillPuzzle(15, 0), nullptr);
+    EXPECT_EQ(KeptDrillPuzzle(5, 1), nullptr);
+    EXPECT_EQ(ConstructedDrillPuzzle(15, 1000), nullptr);
+}
+
+// The built puzzles are what the construction gives for their attempts: one
+// of each kind (a block, a line, a digit kept empty) is built again.
+TEST(Drill, BuiltPuzzlesComeFromTheirAttempts) {
+    for (int technique : {15, 18, 22}) {
+        int attempt = -1;
+        const char* tabled = ConstructedDrillPuzzle(technique, 0, &attempt);
+        ASSERT_NE(tabled, nullptr) << technique;
+        KR_base built;
+        ASSERT_TRUE(ConstructDrillPuzzle(technique, attempt, built)) << technique;
+        EXPECT_EQ(GridText(built), tabled) << technique;
+    }
 }
 
 TEST(Drill, TheTableGivesTheDrillTheSearchFinds) {

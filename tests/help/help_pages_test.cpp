@@ -437,7 +437,10 @@ TEST(HelpPages, ExamplesAndPracticePositionsAreTheEnginesHints) {
             EXPECT_EQ(text, hint);
             EXPECT_EQ(answer, "セル(" + std::to_string(board.placeRow + 1) + "," + std::to_string(board.placeCol + 1) +
                                   ")に" + std::to_string(board.placeDigit) + "が入ります。");
-            // A chain longer than the technique and its placement says why.
+            // An example shows its technique with at most one simpler step
+            // before it, and a chain longer than the technique and its
+            // placement says why.
+            if (block.kind == "picture") EXPECT_LE(steps, 3) << "an example that needs more than one other step";
             if (steps > 2 && block.kind == "picture")
                 EXPECT_NE(block.html.find("class=\"why\""), std::string::npos) << steps << " steps without a reason";
             // Every position is walked through, the practice's inside its hidden answer.
