@@ -5,6 +5,7 @@
 # the window being mapped on a virtual X server (the X server's MapNotify,
 # seen by window_mapped.c), with the processor time used until then and the
 # time its main thread waited for a processor that other processes held.
+# masuvo is the launcher, which becomes masuvo-window in the same process.
 # Also the shared libraries each program loads. Ratios are to the empty
 # program.
 #
@@ -116,6 +117,6 @@ for key in empty cli_version cli_count window_version window_mapped window_mappe
 done
 
 # Shared libraries loaded: ldd's list of the programs as linked.
-for program in "$cli" "$build/cli/masuvo-recognize" "$window"; do
+for program in "$cli" "$build/cli/masuvo-recognize" "$window" "$build/ui/masuvo-window"; do
     [ -x "$program" ] && printf 'libraries %-18s %d\n' "$(basename "$program")" "$(ldd "$program" | grep -c '=>')"
 done
